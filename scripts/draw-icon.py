@@ -28,19 +28,24 @@ SAMPLES = 8                      # samples per pixel along each axis
 # Colour of the arrow (R, G, B).
 COLOUR = (0x1A, 0x6C, 0xD8)
 
-# Geometry, in units of the icon's edge length, centre of the icon at (0.5, 0.5).
+# Geometry, in units of the icon's edge length, x to the right and y upwards.
 STROKE = 1.0 / 6.0               # ring thickness
-HEAD_HALF = 0.165                # arrowhead half-width, measured from ring centre line
-MARGIN = 0.02                    # free border around the arrowhead
-RING_R = 0.5 - MARGIN - HEAD_HALF  # radius of the ring's centre line
-HEAD_LEN = 0.24                  # arrowhead length along the ring centre line
+HEAD_HALF = 0.20                 # arrowhead half-width, measured from ring centre line
+HEAD_LEN = 0.23                  # arrowhead length, from its base to its tip
+MARGIN = 0.01                    # free border above the arrowhead and below the ring
+# The arrowhead sits on top of the ring and sticks out further than the ring
+# does at the bottom, so the ring is as large as fits between the margins and
+# its centre lies a little below the middle of the icon.
+RING_R = (1.0 - 2 * MARGIN - HEAD_HALF - STROKE / 2) / 2  # ring centre line
+CENTRE_X = 0.5
+CENTRE_Y = MARGIN + STROKE / 2 + RING_R
 
 # Angles in degrees, mathematical sense (0 = right, 90 = up, counter-clockwise).
 # The ring runs clockwise from its tail to its head; the body covers the
 # angles from HEAD_END up to TAIL_END (taken counter-clockwise).
 HEAD_END = 90.0                  # where the body stops and the arrowhead starts
-HEAD_SWEEP = math.degrees(HEAD_LEN / RING_R)  # angle taken up by the arrowhead
-TAIL_END = HEAD_END + 300.0 - HEAD_SWEEP / 2   # body plus half the head: ~300 degrees
+BODY_SWEEP = 270.0               # the head adds about 40 degrees more
+TAIL_END = HEAD_END + BODY_SWEEP
 
 
 def ccw_from(start, angle):
@@ -50,8 +55,8 @@ def ccw_from(start, angle):
 
 def covered(x, y):
     """True if the point (x, y) (icon units, y pointing up) is inside the arrow."""
-    dx = x - 0.5
-    dy = y - 0.5
+    dx = x - CENTRE_X
+    dy = y - CENTRE_Y
     r = math.hypot(dx, dy)
     a = math.degrees(math.atan2(dy, dx))
 
@@ -59,13 +64,15 @@ def covered(x, y):
     if abs(r - RING_R) <= STROKE / 2 and ccw_from(HEAD_END, a) <= TAIL_END - HEAD_END:
         return True
 
-    # Arrowhead: starts at HEAD_END with full width and narrows to a point
-    # HEAD_SWEEP degrees further clockwise, following the curve of the ring.
-    t = ccw_from(a, HEAD_END)  # how far clockwise of HEAD_END the point lies
-    if t <= HEAD_SWEEP:
-        half = HEAD_HALF * (1.0 - t / HEAD_SWEEP)
-        if abs(r - RING_R) <= half:
-            return True
+    # Arrowhead: a triangle whose base lies across the ring at HEAD_END and
+    # whose tip points clockwise along the ring's tangent there.
+    e = math.radians(HEAD_END)
+    ux, uy = math.cos(e), math.sin(e)          # outwards at HEAD_END
+    tx, ty = uy, -ux                           # clockwise tangent at HEAD_END
+    along = dx * tx + dy * ty                  # distance past the base
+    across = dx * ux + dy * uy - RING_R        # distance from the centre line
+    if 0.0 <= along <= HEAD_LEN and abs(across) <= HEAD_HALF * (1.0 - along / HEAD_LEN):
+        return True
     return False
 
 
