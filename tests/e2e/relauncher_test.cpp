@@ -1,0 +1,462 @@
+// The real relauncher.exe, started by a real parent process, against real
+// files. Each replace or restart run waits out the relauncher's 4 s grace.
+#include "test_files.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+const DWORD GraceMs = 4000;
+// FILETIME units per millisecond.
+const ULONGLONG FileTimeMs = 10000;
+// Sleep may end up to one clock tick early.
+const ULONGLONG ClockTickMs = 16;
+
+enum class ParentMode { Stay, Exit };
+
+ULONGLONG ToUll(FILETIME t)
+{
+    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+std::wstring Quote(const std::wstring &s)
+{
+    return L"\"" + s + L"\"";
+}
+
+struct ProcessTimes {
+    ULONGLONG created = 0, exited = 0;
+};
+
+ProcessTimes TimesOf(HANDLE process)
+{
+    FILETIME created, exited, kernel, user;
+    ProcessTimes times;
+    if (GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+        times.created = ToUll(created);
+        times.exited = ToUll(exited);
+    }
+    return times;
+}
+
+bool WaitForFile(const std::wstring &path, DWORD timeoutMs)
+{
+    ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!FileExists(path)) {
+        if (GetTickCount64() > deadline)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+// What a stand-in application wrote when it ran: see helpers/test_target.cpp.
+struct TargetRecord {
+    bool ran = false;
+    int version = 0;
+    ULONGLONG started = 0;
+    int argumentCount = 0;
+};
+
+TargetRecord ReadRecord(const std::wstring &program, DWORD timeoutMs)
+{
+    TargetRecord record;
+    const std::wstring path = program + L".ran";
+    if (!WaitForFile(path, timeoutMs))
+        return record;
+    std::string bytes = ReadFileBytes(path);
+    std::wstring text(reinterpret_cast<const wchar_t *>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    record.ran = true;
+    size_t at = text.find(L"version=");
+    if (at != std::wstring::npos)
+        record.version = std::stoi(text.substr(at + 8));
+    at = text.find(L"started=");
+    if (at != std::wstring::npos)
+        record.started = std::stoull(text.substr(at + 8));
+    at = text.find(L"command_line=");
+    if (at != std::wstring::npos) {
+        std::wstring commandLine = text.substr(at + 13);
+        commandLine = commandLine.substr(0, commandLine.find(L'\n'));
+        LPWSTR *argv = CommandLineToArgvW(commandLine.c_str(), &record.argumentCount);
+        LocalFree(argv);
+    }
+    return record;
+}
+
+// One run: a stand-in application (helpers/test_parent.cpp) that starts
+// relauncher.exe with the given arguments.
+class RelauncherRun {
+public:
+    RelauncherRun(ParentMode mode, const std::wstring &arguments, const std::wstring &workingDirectory)
+    {
+        const std::wstring relauncherPath = ProgramDirectory() + L"\\relauncher.exe";
+        SetEnvironmentVariableW(L"RELAUNCHER_PATH", relauncherPath.c_str());
+        SetEnvironmentVariableW(L"RELAUNCHER_COMMAND_LINE", (Quote(relauncherPath) + L" " + arguments).c_str());
+
+        HANDLE self = nullptr;
+        DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, 0, TRUE,
+                        DUPLICATE_SAME_ACCESS);
+        const std::wstring report = workingDirectory + L"\\parent-report.txt";
+        DeleteFileW(report.c_str());
+        const std::wstring parentPath = ProgramDirectory() + L"\\test_parent.exe";
+        std::wstring commandLine = Quote(parentPath) + (mode == ParentMode::Stay ? L" stay " : L" exit ") +
+                                   std::to_wstring(reinterpret_cast<UINT_PTR>(self)) + L" " + Quote(report);
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION started = {};
+        BOOL ok = CreateProcessW(parentPath.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                 workingDirectory.c_str(), &startup, &started);
+        CloseHandle(self);
+        if (!ok)
+            throw std::runtime_error("cannot start test_parent.exe");
+        parent = started.hProcess;
+        parentThread = started.hThread;
+        parentId = started.dwProcessId;
+        parentThreadId = started.dwThreadId;
+        if (!WaitForFile(report, 20000))
+            throw std::runtime_error("test_parent.exe did not start the relauncher");
+        relauncher = reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(std::stoul(ReadFileBytes(report))));
+        DeleteFileW(report.c_str());
+    }
+
+    ~RelauncherRun()
+    {
+        if (parent) {
+            TerminateProcess(parent, 1);
+            CloseHandle(parent);
+        }
+        if (parentThread)
+            CloseHandle(parentThread);
+        if (relauncher) {
+            TerminateProcess(relauncher, 1);
+            CloseHandle(relauncher);
+        }
+    }
+
+    // Waits for the relauncher to end and returns its exit code.
+    DWORD WaitForRelauncher(DWORD timeoutMs = 30000)
+    {
+        EXPECT_EQ(WaitForSingleObject(relauncher, timeoutMs), WAIT_OBJECT_0) << "the relauncher did not end";
+        DWORD code = 12345;
+        GetExitCodeProcess(relauncher, &code);
+        return code;
+    }
+
+    // Checks that the parent was ended, with exit code 0, after the grace.
+    void ExpectParentEndedAfterGrace()
+    {
+        ASSERT_EQ(WaitForSingleObject(parent, 10000), WAIT_OBJECT_0) << "the parent was not ended";
+        DWORD code = 12345;
+        GetExitCodeProcess(parent, &code);
+        EXPECT_EQ(code, 0u);
+        ULONGLONG waitedMs = (TimesOf(parent).exited - TimesOf(relauncher).created) / FileTimeMs;
+        EXPECT_GE(waitedMs + ClockTickMs, GraceMs) << "the parent was ended too early";
+    }
+
+    bool ParentAlive() { return WaitForSingleObject(parent, 0) == WAIT_TIMEOUT; }
+
+    ULONGLONG RelauncherCreated() { return TimesOf(relauncher).created; }
+    ULONGLONG ParentExited() { return TimesOf(parent).exited; }
+
+    HANDLE parent = nullptr;
+    HANDLE parentThread = nullptr;
+    DWORD parentId = 0;
+    DWORD parentThreadId = 0;
+    HANDLE relauncher = nullptr;
+};
+
+class RelauncherTest : public ::testing::Test {
+protected:
+    TestDirectory dir;
+    const std::wstring app = dir / L"app.exe";
+    const std::wstring update = dir / L"app.new";
+    const std::wstring version1 = ProgramDirectory() + L"\\test_target_v1.exe";
+    const std::wstring version2 = ProgramDirectory() + L"\\test_target_v2.exe";
+
+    void SetUp() override
+    {
+        CopyFileOrFail(version1, app);
+        CopyFileOrFail(version2, update);
+    }
+
+    void ExpectBytesOf(const std::wstring &path, const std::wstring &original)
+    {
+        EXPECT_EQ(ReadFileBytes(path), ReadFileBytes(original)) << "unexpected contents in "
+                                                                << ::testing::PrintToString(path);
+    }
+
+    void ExpectRan(const std::wstring &program, int version)
+    {
+        TargetRecord record = ReadRecord(program, 15000);
+        ASSERT_TRUE(record.ran) << ::testing::PrintToString(program) << " was not started";
+        EXPECT_EQ(record.version, version);
+        EXPECT_EQ(record.argumentCount, 1) << "the program was started with arguments";
+    }
+};
+
+using Idle = RelauncherTest;
+using Replace = RelauncherTest;
+using Restart = RelauncherTest;
+using Paths = RelauncherTest;
+using Locks = RelauncherTest;
+
+TEST_F(Idle, EmptyFirstArgumentEndsAtOnceAndLeavesTheParent)
+{
+    for (const wchar_t *arguments : {L"", L"  \t ", L"\"\"", L"\"\" \"\"  "}) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(arguments)));
+        RelauncherRun run(ParentMode::Stay, arguments, dir.Path());
+        ULONGLONG before = GetTickCount64();
+        EXPECT_EQ(run.WaitForRelauncher(GraceMs), 0u);
+        EXPECT_LT(GetTickCount64() - before, 2500u) << "idle mode waited";
+        Sleep(200);
+        EXPECT_TRUE(run.ParentAlive()) << "idle mode ended the parent";
+    }
+    ExpectBytesOf(app, version1);
+    ExpectBytesOf(update, version2);
+    EXPECT_EQ(ListDirectory(dir.Path()), L"app.exe|app.new") << "idle mode started something";
+}
+
+TEST_F(Replace, SwapsTheFilesAndStartsTheNewVersion)
+{
+    RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
+    EXPECT_EQ(run.WaitForRelauncher(), 0u);
+    run.ExpectParentEndedAfterGrace();
+    ExpectBytesOf(app, version2);
+    EXPECT_FALSE(FileExists(update));
+    ExpectRan(app, 2);
+}
+
+TEST_F(Replace, ArgumentsPastTheSecondChangeNothing)
+{
+    const std::wstring other = dir / L"other.exe";
+    CopyFileOrFail(version1, other);
+    RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update) + L" " + Quote(other) + L" RESTART", dir.Path());
+    EXPECT_EQ(run.WaitForRelauncher(), 0u);
+    run.ExpectParentEndedAfterGrace();
+    ExpectBytesOf(app, version2);
+    ExpectRan(app, 2);
+    ExpectBytesOf(other, version1);
+    EXPECT_FALSE(FileExists(other + L".ran"));
+}
+
+TEST_F(Replace, MissingNewFileStartsTheOldVersion)
+{
+    for (const std::wstring &newFile : {Quote(dir / L"missing.new"), Quote(dir.Path()), std::wstring()}) {
+        SCOPED_TRACE(::testing::PrintToString(newFile));
+        DeleteFileW((app + L".ran").c_str());
+        RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + newFile, dir.Path());
+        EXPECT_EQ(run.WaitForRelauncher(), 0u);
+        run.ExpectParentEndedAfterGrace();
+        ExpectBytesOf(app, version1);
+        ExpectRan(app, 1);
+    }
+    ExpectBytesOf(update, version2);
+}
+
+TEST_F(Replace, LowerCaseRestartIsATargetPath)
+{
+    // Relative paths are taken in the working directory, the parent's.
+    RelauncherRun run(ParentMode::Stay, L"restart app.new", dir.Path());
+    EXPECT_EQ(run.WaitForRelauncher(), 0u);
+    run.ExpectParentEndedAfterGrace();
+    ExpectBytesOf(dir / L"restart", version2);
+    EXPECT_FALSE(FileExists(update));
+    EXPECT_FALSE(FileExists(app + L".ran")) << "restart mode was taken";
+}
+
+TEST_F(Restart, StartsTheProgramAndTouchesNoFile)
+{
+    for (const wchar_t *keyword : {L"RESTART", L"\"RESTART\"", L"\"\" RE\"START\""}) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(keyword)));
+        DeleteFileW((app + L".ran").c_str());
+        RelauncherRun run(ParentMode::Stay, std::wstring(keyword) + L" " + Quote(app) + L" " + Quote(update), dir.Path());
+        EXPECT_EQ(run.WaitForRelauncher(), 0u);
+        run.ExpectParentEndedAfterGrace();
+        ExpectRan(app, 1);
+        ExpectBytesOf(app, version1);
+        ExpectBytesOf(update, version2);
+    }
+}
+
+TEST_F(Restart, WithoutAProgramStillEndsTheParent)
+{
+    RelauncherRun run(ParentMode::Stay, L"RESTART", dir.Path());
+    EXPECT_EQ(run.WaitForRelauncher(), 0u);
+    run.ExpectParentEndedAfterGrace();
+    EXPECT_EQ(ListDirectory(dir.Path()), L"app.exe|app.new");
+}
+
+TEST_F(Restart, ParentThatEndedByItselfChangesNothing)
+{
+    RelauncherRun run(ParentMode::Exit, L"RESTART " + Quote(app), dir.Path());
+    EXPECT_EQ(run.WaitForRelauncher(), 0u);
+    DWORD code = 0;
+    GetExitCodeProcess(run.parent, &code);
+    EXPECT_EQ(code, 3u) << "the parent's own exit code was overwritten";
+    ExpectRan(app, 1);
+}
+
+// Opened the way a running program or a virus scanner holds a file: others
+// may read it but not delete, rename or replace it.
+class HeldOpen {
+public:
+    explicit HeldOpen(const std::wstring &path)
+        : handle_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr))
+    {
+        EXPECT_NE(handle_, INVALID_HANDLE_VALUE);
+    }
+    ~HeldOpen() { CloseHandle(handle_); }
+
+private:
+    HANDLE handle_;
+};
+
+TEST_F(Locks, LockedTargetStartsTheOldVersion)
+{
+    HeldOpen lock(app);
+    RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
+    EXPECT_EQ(run.WaitForRelauncher(), 0u);
+    run.ExpectParentEndedAfterGrace();
+    ExpectRan(app, 1);
+    ExpectBytesOf(app, version1);
+    ExpectBytesOf(update, version2);
+}
+
+TEST_F(Locks, NewFileHeldOpenLeavesTheTarget)
+{
+    HeldOpen lock(update);
+    RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
+    EXPECT_EQ(run.WaitForRelauncher(), 0u);
+    run.ExpectParentEndedAfterGrace();
+    ExpectRan(app, 1);
+    ExpectBytesOf(app, version1);
+    ExpectBytesOf(update, version2);
+}
+
+TEST_F(Paths, NewFileOnAnotherVolume)
+{
+    // /dev/shm is a file system of its own: no rename reaches across.
+    TestDirectory download(L"Z:\\dev\\shm");
+    const std::wstring downloaded = download / L"app.new";
+    CopyFileOrFail(version2, downloaded);
+    RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + Quote(downloaded), dir.Path());
+    EXPECT_EQ(run.WaitForRelauncher(), 0u);
+    run.ExpectParentEndedAfterGrace();
+    ExpectBytesOf(app, version2);
+    EXPECT_FALSE(FileExists(downloaded));
+    ExpectRan(app, 2);
+    EXPECT_EQ(ListDirectory(dir.Path()), L"app.exe|app.exe.ran|app.new") << "a staged copy was left behind";
+}
+
+TEST_F(Paths, CyrillicAndSpacesInThePaths)
+{
+    // C:\...\Дмитрий\Мои программы\приложение.exe
+    TestDirectory user(dir / L"\x0414\x043c\x0438\x0442\x0440\x0438\x0439");
+    const std::wstring folder = user / L"\x041c\x043e\x0438 \x043f\x0440\x043e\x0433\x0440\x0430\x043c\x043c\x044b";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring target = folder + L"\\\x043f\x0440\x0438\x043b\x043e\x0436\x0435\x043d\x0438\x0435.exe";
+    const std::wstring newFile = user / L"\x043d\x043e\x0432\x044b\x0439.exe";
+    CopyFileOrFail(version1, target);
+    CopyFileOrFail(version2, newFile);
+    RelauncherRun run(ParentMode::Stay, Quote(target) + L" " + Quote(newFile), dir.Path());
+    EXPECT_EQ(run.WaitForRelauncher(), 0u);
+    run.ExpectParentEndedAfterGrace();
+    ExpectBytesOf(target, version2);
+    EXPECT_FALSE(FileExists(newFile));
+    ExpectRan(target, 2);
+}
+
+// Creates a thread that ends at once, waits for it to be gone and returns
+// the id it had. Wine hands out thread and process ids from one table and,
+// once that is full, reuses freed ids first in, first out.
+DWORD WINAPI EndAtOnce(void *)
+{
+    return 0;
+}
+
+DWORD ChurnThreadId()
+{
+    DWORD id = 0;
+    HANDLE thread = CreateThread(nullptr, 0, EndAtOnce, nullptr, 0, &id);
+    if (!thread)
+        return 0;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    return id;
+}
+
+// Churns threads until ids come back, so the id table is full and the next
+// ids handed out are freed ones.
+bool FillIdTable(DWORD timeoutMs)
+{
+    std::vector<DWORD> seen;
+    ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (GetTickCount64() < deadline) {
+        DWORD id = ChurnThreadId();
+        if (std::find(seen.begin(), seen.end(), id) != seen.end())
+            return true;
+        seen.push_back(id);
+    }
+    return false;
+}
+
+TEST(ParentIdentity, ProcessThatReusedTheParentsIdSurvives)
+{
+    TestDirectory dir;
+    const std::wstring app = dir / L"app.exe";
+    CopyFileOrFail(ProgramDirectory() + L"\\test_target_v1.exe", app);
+    ASSERT_TRUE(FillIdTable(20000)) << "Wine's id table never filled up";
+
+    RelauncherRun run(ParentMode::Exit, L"RESTART " + Quote(app), dir.Path());
+    ULONGLONG relauncherCreated = run.RelauncherCreated();
+    ASSERT_EQ(WaitForSingleObject(run.parent, 10000), WAIT_OBJECT_0);
+    const DWORD parentId = run.parentId;
+
+    // Wine frees an id when the last reference to its process or thread
+    // goes. Once the parent's Unix process is gone, those are our handles:
+    // closing them frees its thread's id and then its own, one after the
+    // other. The id handed out after its thread's comes back is the parent's.
+    Sleep(500);
+    CloseHandle(run.parentThread);
+    run.parentThread = nullptr;
+    CloseHandle(run.parent);
+    run.parent = nullptr;
+    HANDLE stillThere = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, parentId);
+    ASSERT_EQ(stillThere, nullptr) << "the parent's id was not freed";
+
+    const ULONGLONG deadline = GetTickCount64() + GraceMs - 500;
+    DWORD churned = 0;
+    for (DWORD id = 0; id != run.parentThreadId && GetTickCount64() < deadline; ++churned)
+        id = ChurnThreadId();
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    wchar_t commandLine[] = L"e2e_tests.exe --gtest_list_tests";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION impostor = {};
+    ASSERT_TRUE(CreateProcessW(path, commandLine, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                               &startup, &impostor));
+    ULONGLONG impostorCreated = TimesOf(impostor.hProcess).created;
+    EXPECT_EQ(impostor.dwProcessId, parentId) << "the parent's id was not reused (" << churned << " threads churned)";
+    EXPECT_LT((impostorCreated - relauncherCreated) / FileTimeMs, GraceMs - 200)
+        << "the id came back too late to test anything";
+
+    EXPECT_EQ(run.WaitForRelauncher(), 0u);
+    EXPECT_EQ(WaitForSingleObject(impostor.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the relauncher ended a process that only had its parent's old id";
+    TerminateProcess(impostor.hProcess, 0);
+    CloseHandle(impostor.hThread);
+    CloseHandle(impostor.hProcess);
+    TargetRecord record = ReadRecord(app, 15000);
+    EXPECT_TRUE(record.ran);
+}
+
+}  // namespace

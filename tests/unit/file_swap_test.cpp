@@ -1,0 +1,129 @@
+#include "file_swap.h"
+
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string OldBytes = "old version of the application";
+const std::string NewBytes = "new version of the application, a little longer";
+
+class FileSwap : public ::testing::Test {
+protected:
+    TestDirectory dir;
+    std::wstring target = dir / L"app.exe";
+    std::wstring newFile = dir / L"app.new";
+
+    std::string Target() { return ReadFileBytes(target); }
+};
+
+TEST_F(FileSwap, ReplacesTheTarget)
+{
+    WriteFileBytes(target, OldBytes);
+    WriteFileBytes(newFile, NewBytes);
+    MoveNewFileIntoPlace(newFile.c_str(), target.c_str());
+    EXPECT_EQ(Target(), NewBytes);
+    EXPECT_FALSE(FileExists(newFile));
+    EXPECT_EQ(ListDirectory(dir.Path()), L"app.exe");
+}
+
+TEST_F(FileSwap, TargetMissingGetsTheNewFile)
+{
+    WriteFileBytes(newFile, NewBytes);
+    MoveNewFileIntoPlace(newFile.c_str(), target.c_str());
+    EXPECT_EQ(Target(), NewBytes);
+    EXPECT_FALSE(FileExists(newFile));
+}
+
+TEST_F(FileSwap, TouchesNothingWithoutANewFile)
+{
+    CreateDirectoryW((dir / L"folder.new").c_str(), nullptr);
+    const std::wstring missing = dir / L"missing.new";
+    const std::wstring folder = dir / L"folder.new";
+    for (const std::wstring &candidate : {missing, folder, std::wstring()}) {
+        SCOPED_TRACE(::testing::PrintToString(candidate));
+        WriteFileBytes(target, OldBytes);
+        MoveNewFileIntoPlace(candidate.c_str(), target.c_str());
+        EXPECT_EQ(Target(), OldBytes);
+        EXPECT_EQ(ListDirectory(dir.Path()), L"app.exe|folder.new");
+    }
+}
+
+TEST_F(FileSwap, SameFileForBothIsKept)
+{
+    WriteFileBytes(target, OldBytes);
+    MoveNewFileIntoPlace(target.c_str(), target.c_str());
+    EXPECT_EQ(Target(), OldBytes);
+}
+
+// Opened the way a running program or a virus scanner holds a file: others
+// may read it but not delete, rename or replace it.
+class HeldOpen {
+public:
+    explicit HeldOpen(const std::wstring &path)
+        : handle_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr))
+    {
+        EXPECT_NE(handle_, INVALID_HANDLE_VALUE);
+    }
+    ~HeldOpen() { CloseHandle(handle_); }
+
+private:
+    HANDLE handle_;
+};
+
+TEST_F(FileSwap, LockedTargetLeavesBothFiles)
+{
+    WriteFileBytes(target, OldBytes);
+    WriteFileBytes(newFile, NewBytes);
+    {
+        HeldOpen lock(target);
+        MoveNewFileIntoPlace(newFile.c_str(), target.c_str());
+    }
+    EXPECT_EQ(Target(), OldBytes);
+    EXPECT_EQ(ReadFileBytes(newFile), NewBytes);
+}
+
+TEST_F(FileSwap, NewFileHeldOpenLeavesTheTarget)
+{
+    WriteFileBytes(target, OldBytes);
+    WriteFileBytes(newFile, NewBytes);
+    {
+        HeldOpen lock(newFile);
+        MoveNewFileIntoPlace(newFile.c_str(), target.c_str());
+    }
+    EXPECT_EQ(Target(), OldBytes);
+    EXPECT_EQ(ReadFileBytes(newFile), NewBytes);
+}
+
+// /dev/shm is a file system of its own, so Wine cannot rename across.
+const wchar_t OtherVolume[] = L"Z:\\dev\\shm";
+
+TEST_F(FileSwap, NewFileFromAnotherVolume)
+{
+    TestDirectory download(OtherVolume);
+    const std::wstring downloaded = download / L"app.new";
+    WriteFileBytes(target, OldBytes);
+    WriteFileBytes(downloaded, NewBytes);
+    MoveNewFileIntoPlace(downloaded.c_str(), target.c_str());
+    EXPECT_EQ(Target(), NewBytes);
+    EXPECT_FALSE(FileExists(downloaded));
+    EXPECT_EQ(ListDirectory(dir.Path()), L"app.exe") << "the staged copy was left behind";
+}
+
+TEST_F(FileSwap, LockedTargetWithNewFileFromAnotherVolume)
+{
+    TestDirectory download(OtherVolume);
+    const std::wstring downloaded = download / L"app.new";
+    WriteFileBytes(target, OldBytes);
+    WriteFileBytes(downloaded, NewBytes);
+    {
+        HeldOpen lock(target);
+        MoveNewFileIntoPlace(downloaded.c_str(), target.c_str());
+    }
+    EXPECT_EQ(Target(), OldBytes);
+    EXPECT_EQ(ReadFileBytes(downloaded), NewBytes);
+    EXPECT_EQ(ListDirectory(dir.Path()), L"app.exe") << "the staged copy was left behind";
+}
+
+}  // namespace
