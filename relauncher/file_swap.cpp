@@ -6,6 +6,47 @@
 // from another volume.
 static const wchar_t StagedFileSuffix[] = L".relauncher-staged";
 
+// An ended program's executable stays locked until its process is torn
+// down, and virus scanners and indexers often hold a freshly written file
+// open for a moment: a file step that fails for a lock is tried again.
+const DWORD SwapRetryIntervalMs = 100;
+
+typedef BOOL (*FileStep)(const wchar_t *from, const wchar_t *to);
+
+static BOOL RenameOver(const wchar_t *from, const wchar_t *to)
+{
+    // Within one volume a rename: the target never stands without a file.
+    return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING);
+}
+
+static BOOL CopyOver(const wchar_t *from, const wchar_t *to)
+{
+    return CopyFileW(from, to, FALSE);
+}
+
+static bool IsLockError(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+}
+
+// Runs `step`, retrying while it fails for a lock and `retryBudgetMs` lasts.
+// Leaves the step's own error as the last error.
+static bool RunFileStep(FileStep step, const wchar_t *from, const wchar_t *to, DWORD *retryBudgetMs)
+{
+    for (;;) {
+        if (step(from, to))
+            return true;
+        DWORD error = GetLastError();
+        if (!IsLockError(error) || *retryBudgetMs == 0) {
+            SetLastError(error);
+            return false;
+        }
+        DWORD pause = *retryBudgetMs < SwapRetryIntervalMs ? *retryBudgetMs : SwapRetryIntervalMs;
+        Sleep(pause);
+        *retryBudgetMs -= pause;
+    }
+}
+
 static bool IsExistingFile(const wchar_t *path)
 {
     WIN32_FIND_DATAW found;
@@ -16,13 +57,7 @@ static bool IsExistingFile(const wchar_t *path)
     return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// A rename within one volume: the target never stands without a file.
-static bool ReplaceAtomically(const wchar_t *source, const wchar_t *target)
-{
-    return MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING) != FALSE;
-}
-
-static void MoveFromOtherVolume(const wchar_t *newFile, const wchar_t *target)
+static void MoveFromOtherVolume(const wchar_t *newFile, const wchar_t *target, DWORD *retryBudgetMs)
 {
     int targetLength = lstrlenW(target);
     size_t size = (targetLength + sizeof(StagedFileSuffix) / sizeof(wchar_t)) * sizeof(wchar_t);
@@ -32,7 +67,8 @@ static void MoveFromOtherVolume(const wchar_t *newFile, const wchar_t *target)
     lstrcpyW(staged, target);
     lstrcpyW(staged + targetLength, StagedFileSuffix);
 
-    if (CopyFileW(newFile, staged, FALSE) && ReplaceAtomically(staged, target))
+    if (RunFileStep(CopyOver, newFile, staged, retryBudgetMs) &&
+        RunFileStep(RenameOver, staged, target, retryBudgetMs))
         DeleteFileW(newFile);
     else
         DeleteFileW(staged);
@@ -43,8 +79,9 @@ void MoveNewFileIntoPlace(const wchar_t *newFile, const wchar_t *target)
 {
     if (!IsExistingFile(newFile))
         return;
-    if (ReplaceAtomically(newFile, target))
+    DWORD retryBudgetMs = SwapRetryWindowMs;
+    if (RunFileStep(RenameOver, newFile, target, &retryBudgetMs))
         return;
     if (GetLastError() == ERROR_NOT_SAME_DEVICE)
-        MoveFromOtherVolume(newFile, target);
+        MoveFromOtherVolume(newFile, target, &retryBudgetMs);
 }

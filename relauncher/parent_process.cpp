@@ -76,10 +76,14 @@ static bool StartedBeforeCurrentProcess(HANDLE process)
 
 void TerminateProcessById(DWORD processId)
 {
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, processId);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, processId);
     if (!process)
         return;
-    if (StartedBeforeCurrentProcess(process))
+    if (StartedBeforeCurrentProcess(process)) {
         TerminateProcess(process, 0);
+        // TerminateProcess only starts the end: the executable stays mapped,
+        // and so cannot be replaced, until the process is torn down.
+        WaitForSingleObject(process, ParentExitTimeoutMs);
+    }
     CloseHandle(process);
 }

@@ -3,14 +3,18 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+// How long TerminateProcessById waits for an ended process to be gone.
+const DWORD ParentExitTimeoutMs = 5000;
+
 // The id of the process that started this one, 0 when none was found. The
 // first lookup that finds it fixes it for the whole run; a lookup that found
 // nothing is done again in full at the next call.
 DWORD GetParentProcessId();
 
-// Ends the process with exit code 0, without waiting for it to be gone. A
-// process created after this one holds a reused id and is left alone: it
-// cannot be the one that started this process.
+// Ends the process with exit code 0 and waits until it is gone, at most
+// ParentExitTimeoutMs (not at all when it had ended already). A process
+// created after this one holds a reused id and is left alone: it cannot be
+// the one that started this process.
 void TerminateProcessById(DWORD processId);
 
 // The result of the last full lookup: -1 before the first, then the id, or 0

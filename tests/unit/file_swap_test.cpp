@@ -72,32 +72,100 @@ private:
     HANDLE handle_;
 };
 
-TEST_F(FileSwap, LockedTargetLeavesBothFiles)
-{
-    WriteFileBytes(target, OldBytes);
-    WriteFileBytes(newFile, NewBytes);
+// Holds a file open from another thread and lets go after `holdMs`.
+class HeldOpenFor {
+public:
+    HeldOpenFor(const std::wstring &path, DWORD holdMs) : lock_(new HeldOpen(path)), holdMs_(holdMs)
     {
-        HeldOpen lock(target);
-        MoveNewFileIntoPlace(newFile.c_str(), target.c_str());
+        thread_ = CreateThread(nullptr, 0, LetGo, this, 0, nullptr);
     }
-    EXPECT_EQ(Target(), OldBytes);
-    EXPECT_EQ(ReadFileBytes(newFile), NewBytes);
+    ~HeldOpenFor()
+    {
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+    }
+
+private:
+    static DWORD WINAPI LetGo(void *self)
+    {
+        HeldOpenFor *holder = static_cast<HeldOpenFor *>(self);
+        Sleep(holder->holdMs_);
+        delete holder->lock_;
+        return 0;
+    }
+    HeldOpen *lock_;
+    DWORD holdMs_;
+    HANDLE thread_;
+};
+
+// Runs the swap and returns how long it took, in milliseconds.
+ULONGLONG TimedSwap(const std::wstring &newFile, const std::wstring &target)
+{
+    ULONGLONG start = GetTickCount64();
+    MoveNewFileIntoPlace(newFile.c_str(), target.c_str());
+    return GetTickCount64() - start;
 }
 
-TEST_F(FileSwap, NewFileHeldOpenLeavesTheTarget)
+TEST_F(FileSwap, LockThatStaysLeavesBothFilesWithinTheWindow)
 {
-    WriteFileBytes(target, OldBytes);
-    WriteFileBytes(newFile, NewBytes);
-    {
-        HeldOpen lock(newFile);
-        MoveNewFileIntoPlace(newFile.c_str(), target.c_str());
+    for (const std::wstring *locked : {&target, &newFile}) {
+        SCOPED_TRACE(::testing::PrintToString(*locked));
+        WriteFileBytes(target, OldBytes);
+        WriteFileBytes(newFile, NewBytes);
+        ULONGLONG tookMs;
+        {
+            HeldOpen lock(*locked);
+            tookMs = TimedSwap(newFile, target);
+        }
+        EXPECT_EQ(Target(), OldBytes);
+        EXPECT_EQ(ReadFileBytes(newFile), NewBytes);
+        EXPECT_GE(tookMs + 16, SwapRetryWindowMs) << "a lock was not waited for";
+        EXPECT_LT(tookMs, SwapRetryWindowMs + 1000) << "the wait for a lock is not bounded";
     }
-    EXPECT_EQ(Target(), OldBytes);
+}
+
+TEST_F(FileSwap, LockLetGoWithinTheWindowIsWaitedFor)
+{
+    for (const std::wstring *locked : {&target, &newFile}) {
+        SCOPED_TRACE(::testing::PrintToString(*locked));
+        WriteFileBytes(target, OldBytes);
+        WriteFileBytes(newFile, NewBytes);
+        ULONGLONG tookMs;
+        {
+            HeldOpenFor lock(*locked, 1000);
+            tookMs = TimedSwap(newFile, target);
+        }
+        EXPECT_EQ(Target(), NewBytes);
+        EXPECT_FALSE(FileExists(newFile));
+        EXPECT_LT(tookMs, SwapRetryWindowMs);
+    }
+}
+
+TEST_F(FileSwap, OtherFailuresEndTheSwapAtOnce)
+{
+    WriteFileBytes(newFile, NewBytes);
+    const std::wstring nowhere = dir / L"no such folder\\app.exe";
+    EXPECT_LT(TimedSwap(newFile, nowhere), 500u);
     EXPECT_EQ(ReadFileBytes(newFile), NewBytes);
 }
 
 // /dev/shm is a file system of its own, so Wine cannot rename across.
 const wchar_t OtherVolume[] = L"Z:\\dev\\shm";
+
+TEST_F(FileSwap, LockLetGoIsWaitedForWithNewFileFromAnotherVolume)
+{
+    TestDirectory download(OtherVolume);
+    const std::wstring downloaded = download / L"app.new";
+    WriteFileBytes(target, OldBytes);
+    WriteFileBytes(downloaded, NewBytes);
+    {
+        HeldOpenFor lock(target, 1000);
+        MoveNewFileIntoPlace(downloaded.c_str(), target.c_str());
+    }
+    EXPECT_EQ(Target(), NewBytes);
+    EXPECT_FALSE(FileExists(downloaded));
+    EXPECT_EQ(ListDirectory(dir.Path()), L"app.exe") << "the staged copy was left behind";
+}
 
 TEST_F(FileSwap, NewFileFromAnotherVolume)
 {
@@ -119,7 +187,7 @@ TEST_F(FileSwap, LockedTargetWithNewFileFromAnotherVolume)
     WriteFileBytes(downloaded, NewBytes);
     {
         HeldOpen lock(target);
-        MoveNewFileIntoPlace(downloaded.c_str(), target.c_str());
+        EXPECT_LT(TimedSwap(downloaded, target), SwapRetryWindowMs + 1000);
     }
     EXPECT_EQ(Target(), OldBytes);
     EXPECT_EQ(ReadFileBytes(downloaded), NewBytes);
