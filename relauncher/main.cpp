@@ -9,14 +9,56 @@
 const DWORD ParentGraceDelayMs = 4000;
 static const wchar_t RestartKeyword[] = L"RESTART";
 
+typedef HINSTANCE(WINAPI *ShellExecuteFunction)(HWND, const wchar_t *, const wchar_t *, const wchar_t *,
+                                                 const wchar_t *, int);
+typedef BOOL(WINAPI *SetDefaultDllDirectoriesFunction)(DWORD);
+
+// The relauncher often runs from a folder that others can write to, and
+// Windows looks for DLLs in the executable's own folder first. From here on,
+// DLLs come from the system folder only. SetDefaultDllDirectories is looked
+// up because Windows 7 has it only with an update.
+static void RestrictDllSearchToSystemFolder()
+{
+    SetDefaultDllDirectoriesFunction setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setDefaultDllDirectories)
+        setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    else
+        SetDllDirectoryW(L"");
+}
+
+// shell32 is loaded here, by its full path, rather than imported: it is a
+// known DLL, but it pulls in DLLs that are not, and those would be looked
+// for beside the executable while the process starts. The altered search
+// path makes its dependencies come from its own folder too.
+static HMODULE LoadSystemLibrary(const wchar_t *name)
+{
+    wchar_t path[MAX_PATH + 32];
+    UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return nullptr;
+    path[length] = L'\\';
+    lstrcpyW(path + length + 1, name);
+    return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 static void LaunchWithShell(const wchar_t *path)
 {
-    ShellExecuteW(nullptr, L"open", path, L"", L"", SW_SHOWNORMAL);
+    HMODULE shell32 = LoadSystemLibrary(L"shell32.dll");
+    if (!shell32)
+        return;
+    ShellExecuteFunction shellExecute =
+        reinterpret_cast<ShellExecuteFunction>(reinterpret_cast<void *>(GetProcAddress(shell32, "ShellExecuteW")));
+    if (shellExecute)
+        shellExecute(nullptr, L"open", path, L"", L"", SW_SHOWNORMAL);
+    FreeLibrary(shell32);
 }
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    // Before anything else: the parent may end by itself at any moment.
+    RestrictDllSearchToSystemFolder();
+    // Before anything else that takes time: the parent may end by itself at
+    // any moment.
     GetParentProcessId();
 
     const wchar_t *commandLine = GetCommandLineW();

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -95,9 +96,11 @@ TargetRecord ReadRecord(const std::wstring &program, DWORD timeoutMs)
 // relauncher.exe with the given arguments.
 class RelauncherRun {
 public:
-    RelauncherRun(ParentMode mode, const std::wstring &arguments, const std::wstring &workingDirectory)
+    RelauncherRun(ParentMode mode, const std::wstring &arguments, const std::wstring &workingDirectory,
+                  const std::wstring &parentPath = ProgramDirectory() + L"\\test_parent.exe",
+                  const std::wstring &relauncherPath = ProgramDirectory() + L"\\relauncher.exe",
+                  const std::wstring &heldFile = L"")
     {
-        const std::wstring relauncherPath = ProgramDirectory() + L"\\relauncher.exe";
         SetEnvironmentVariableW(L"RELAUNCHER_PATH", relauncherPath.c_str());
         SetEnvironmentVariableW(L"RELAUNCHER_COMMAND_LINE", (Quote(relauncherPath) + L" " + arguments).c_str());
 
@@ -106,9 +109,10 @@ public:
                         DUPLICATE_SAME_ACCESS);
         const std::wstring report = workingDirectory + L"\\parent-report.txt";
         DeleteFileW(report.c_str());
-        const std::wstring parentPath = ProgramDirectory() + L"\\test_parent.exe";
         std::wstring commandLine = Quote(parentPath) + (mode == ParentMode::Stay ? L" stay " : L" exit ") +
                                    std::to_wstring(reinterpret_cast<UINT_PTR>(self)) + L" " + Quote(report);
+        if (!heldFile.empty())
+            commandLine += L" " + Quote(heldFile);
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION started = {};
@@ -162,6 +166,13 @@ public:
     }
 
     bool ParentAlive() { return WaitForSingleObject(parent, 0) == WAIT_TIMEOUT; }
+
+    // How long the relauncher ran, once it has ended.
+    ULONGLONG RelauncherLifetimeMs()
+    {
+        ProcessTimes times = TimesOf(relauncher);
+        return (times.exited - times.created) / FileTimeMs;
+    }
 
     ULONGLONG RelauncherCreated() { return TimesOf(relauncher).created; }
     ULONGLONG ParentExited() { return TimesOf(parent).exited; }
@@ -229,6 +240,8 @@ TEST_F(Replace, SwapsTheFilesAndStartsTheNewVersion)
     RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
     EXPECT_EQ(run.WaitForRelauncher(), 0u);
     run.ExpectParentEndedAfterGrace();
+    // With nothing locked, nothing is waited for past the grace.
+    EXPECT_LT(run.RelauncherLifetimeMs(), GraceMs + 1500);
     ExpectBytesOf(app, version2);
     EXPECT_FALSE(FileExists(update));
     ExpectRan(app, 2);
@@ -319,26 +332,69 @@ private:
     HANDLE handle_;
 };
 
-TEST_F(Locks, LockedTargetStartsTheOldVersion)
+// How long a swap goes on trying while a file is locked, and what a run
+// may take on top of the grace and that window.
+const DWORD SwapRetryWindowMs = 2000;
+const DWORD RunOverheadMs = 2000;
+
+TEST_F(Locks, TargetThatStaysLockedStartsTheOldVersionWithinTheBound)
 {
     HeldOpen lock(app);
     RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
     EXPECT_EQ(run.WaitForRelauncher(), 0u);
     run.ExpectParentEndedAfterGrace();
+    EXPECT_LT(run.RelauncherLifetimeMs(), GraceMs + SwapRetryWindowMs + RunOverheadMs);
     ExpectRan(app, 1);
     ExpectBytesOf(app, version1);
     ExpectBytesOf(update, version2);
 }
 
-TEST_F(Locks, NewFileHeldOpenLeavesTheTarget)
+TEST_F(Locks, NewFileThatStaysHeldOpenLeavesTheTarget)
 {
     HeldOpen lock(update);
     RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
     EXPECT_EQ(run.WaitForRelauncher(), 0u);
     run.ExpectParentEndedAfterGrace();
+    EXPECT_LT(run.RelauncherLifetimeMs(), GraceMs + SwapRetryWindowMs + RunOverheadMs);
     ExpectRan(app, 1);
     ExpectBytesOf(app, version1);
     ExpectBytesOf(update, version2);
+}
+
+TEST_F(Locks, LockLetGoAfterASecondIsWaitedFor)
+{
+    for (const std::wstring *locked : {&app, &update}) {
+        SCOPED_TRACE(::testing::PrintToString(*locked));
+        CopyFileOrFail(version1, app);
+        CopyFileOrFail(version2, update);
+        DeleteFileW((app + L".ran").c_str());
+        auto lock = std::make_unique<HeldOpen>(*locked);
+        RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
+        // The swap starts once the parent is gone; the lock stays a second longer.
+        ASSERT_EQ(WaitForSingleObject(run.parent, 15000), WAIT_OBJECT_0);
+        Sleep(1000);
+        lock.reset();
+        EXPECT_EQ(run.WaitForRelauncher(), 0u);
+        run.ExpectParentEndedAfterGrace();
+        ExpectRan(app, 2);
+        ExpectBytesOf(app, version2);
+        EXPECT_FALSE(FileExists(update));
+    }
+}
+
+TEST_F(Locks, ParentsOwnRunningExecutableIsReplaced)
+{
+    // The usual case: the application replaces its own executable, which it
+    // holds open until its process is torn down, a while after it was told
+    // to end.
+    CopyFileOrFail(ProgramDirectory() + L"\\test_parent.exe", app);
+    RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path(), app,
+                      ProgramDirectory() + L"\\relauncher.exe", app);
+    EXPECT_EQ(run.WaitForRelauncher(), 0u);
+    run.ExpectParentEndedAfterGrace();
+    ExpectBytesOf(app, version2);
+    EXPECT_FALSE(FileExists(update));
+    ExpectRan(app, 2);
 }
 
 TEST_F(Paths, NewFileOnAnotherVolume)
@@ -457,6 +513,54 @@ TEST(ParentIdentity, ProcessThatReusedTheParentsIdSurvives)
     CloseHandle(impostor.hProcess);
     TargetRecord record = ReadRecord(app, 15000);
     EXPECT_TRUE(record.ran);
+}
+
+TEST(DllSearch, DllPlantedBesideTheRelauncherIsNotLoaded)
+{
+    // A download folder that anyone could have written to, holding the
+    // relauncher and a DLL under the name of one that it loads only when it
+    // starts the program (user32 loads imm32 by name).
+    TestDirectory downloads;
+    TestDirectory appFolder;
+    const std::wstring relauncher = downloads / L"relauncher.exe";
+    const std::wstring planted = downloads / L"imm32.dll";
+    const std::wstring marker = planted + L".loaded";
+    const std::wstring app = appFolder / L"app.exe";
+    CopyFileOrFail(ProgramDirectory() + L"\\relauncher.exe", relauncher);
+    CopyFileOrFail(ProgramDirectory() + L"\\planted.dll", planted);
+    CopyFileOrFail(ProgramDirectory() + L"\\load_library.exe", downloads / L"load_library.exe");
+    CopyFileOrFail(ProgramDirectory() + L"\\test_target_v1.exe", app);
+
+    // Wine prefers its own DLLs; the test runs with WINEDLLOVERRIDES set to
+    // take one found on disk first. Wine reads it from the Unix environment
+    // when a process starts, so it cannot be set from here.
+
+    // Proof that the plant works: a program that loads imm32 by its bare
+    // name from this folder gets the planted one.
+    std::wstring commandLine = Quote(downloads / L"load_library.exe") + L" imm32.dll";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION control = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               downloads.Path().c_str(), &startup, &control));
+    WaitForSingleObject(control.hProcess, 30000);
+    DWORD loaded = 1;
+    GetExitCodeProcess(control.hProcess, &loaded);
+    EXPECT_EQ(loaded, 0u) << "load_library.exe could not load imm32.dll";
+    CloseHandle(control.hThread);
+    CloseHandle(control.hProcess);
+    ASSERT_TRUE(FileExists(marker)) << "the planted DLL is not picked up even by a plain program";
+    ASSERT_TRUE(DeleteFileW(marker.c_str()));
+
+    {
+        RelauncherRun run(ParentMode::Stay, L"RESTART " + Quote(app), downloads.Path(),
+                          ProgramDirectory() + L"\\test_parent.exe", relauncher);
+        EXPECT_EQ(run.WaitForRelauncher(), 0u);
+        run.ExpectParentEndedAfterGrace();
+    }
+    TargetRecord record = ReadRecord(app, 15000);
+    EXPECT_TRUE(record.ran);
+    EXPECT_FALSE(FileExists(marker)) << "the relauncher loaded a DLL from its own folder";
 }
 
 }  // namespace

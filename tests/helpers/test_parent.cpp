@@ -1,12 +1,14 @@
 // Stands in for the application that starts the relauncher.
 //
-//   test_parent.exe stay|exit TESTER_HANDLE REPORT_FILE
+//   test_parent.exe stay|exit TESTER_HANDLE REPORT_FILE [HELD_FILE]
 //
 // It starts RELAUNCHER_PATH with the command line RELAUNCHER_COMMAND_LINE
 // (both from the environment), gives a handle to that process to the tester
 // (whose process handle TESTER_HANDLE it inherited), writes the handle's
 // value to REPORT_FILE, and then stays alive until it is ended ("stay") or
-// exits at once with code 3 ("exit").
+// exits at once with code 3 ("exit"). HELD_FILE, if given, is held open
+// without delete sharing for as long as the process lives, the way Windows
+// holds a running program's executable.
 #include <windows.h>
 
 #include <stdio.h>
@@ -19,7 +21,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     int argc = __argc;
     wchar_t **argv = __wargv;
-    if (argc != 4)
+    if (argc != 4 && argc != 5)
+        return 2;
+    if (argc == 5 && CreateFileW(argv[4], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr) ==
+                         INVALID_HANDLE_VALUE)
         return 2;
     bool stay = wcscmp(argv[1], L"stay") == 0;
     HANDLE tester = reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(wcstoul(argv[2], nullptr, 10)));
