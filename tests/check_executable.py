@@ -1,19 +1,30 @@
 #!/usr/bin/python3
 """Reads the built relauncher.exe and checks what a user of it relies on:
-a 32-bit Windows GUI program that needs no DLL of its own, with the icon and
-the version record it ships with."""
+a small, hardened 32-bit Windows GUI program that needs no DLL of its own,
+with the icon, version record and manifest it ships with."""
+import os
 import struct
 import subprocess
 import sys
 import unittest
+import xml.etree.ElementTree as ET
 
 import pefile
 
 EXE = None
 
-# DLLs that every Windows from 7 on has in its system folder.
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "advapi32.dll", "msvcrt.dll", "ole32.dll",
-               "gdi32.dll", "shlwapi.dll"}
+# DLLs that Windows 7 and later load only from the system folder, whatever
+# lies beside the executable (the KnownDLLs list).
+KNOWN_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "advapi32.dll", "msvcrt.dll", "ole32.dll",
+              "oleaut32.dll", "gdi32.dll", "shlwapi.dll", "comdlg32.dll", "rpcrt4.dll", "ws2_32.dll",
+              "psapi.dll", "setupapi.dll", "imagehlp.dll", "sechost.dll", "normaliz.dll", "nsi.dll"}
+
+SUPPORTED_OS = {
+    "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  # Windows 7
+    "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  # Windows 8
+    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  # Windows 8.1
+    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  # Windows 10 and 11
+}
 
 
 class Executable(unittest.TestCase):
@@ -26,10 +37,10 @@ class Executable(unittest.TestCase):
         self.assertEqual(self.pe.OPTIONAL_HEADER.Magic, 0x10B, "not PE32")
         self.assertEqual(self.pe.OPTIONAL_HEADER.Subsystem, pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"])
 
-    def test_imports_only_system_dlls(self):
+    def test_imports_only_known_dlls(self):
         imported = {entry.dll.decode().lower() for entry in self.pe.DIRECTORY_ENTRY_IMPORT}
         self.assertTrue(imported, "no imports found")
-        self.assertLessEqual(imported, SYSTEM_DLLS)
+        self.assertLessEqual(imported, KNOWN_DLLS)
         # The same list as binutils reads it, as a second opinion.
         dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", EXE], check=True, capture_output=True,
                               text=True).stdout
@@ -89,6 +100,35 @@ class Executable(unittest.TestCase):
             self.assertLess(opaque, width * height * 9 // 10, f"{width}px icon is a filled square")
             self.assertGreater(len(set(pixels[i:i + 4] for i in range(0, len(pixels), 4))), 3)
         self.assertEqual(sizes, {(16, 16), (32, 32), (48, 48)})
+
+    def test_manifest_runs_as_invoker_on_windows_7_to_11(self):
+        manifests = list(self.resources(pefile.RESOURCE_TYPE["RT_MANIFEST"]))
+        self.assertEqual([resource_id for resource_id, _ in manifests], [1])
+        root = ET.fromstring(manifests[0][1])
+        levels = [e.get("level") for e in root.iter() if e.tag.endswith("}requestedExecutionLevel")]
+        self.assertEqual(levels, ["asInvoker"])
+        supported = {e.get("Id") for e in root.iter() if e.tag.endswith("}supportedOS")}
+        self.assertEqual(supported, SUPPORTED_OS)
+
+    def test_hardened(self):
+        flags = self.pe.OPTIONAL_HEADER.DllCharacteristics
+        self.assertTrue(flags & pefile.DLL_CHARACTERISTICS["IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE"], "no ASLR")
+        self.assertTrue(flags & pefile.DLL_CHARACTERISTICS["IMAGE_DLLCHARACTERISTICS_NX_COMPAT"], "no DEP")
+        relocations = self.pe.OPTIONAL_HEADER.DATA_DIRECTORY[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_BASERELOC"]]
+        self.assertGreater(relocations.Size, 0, "no relocations, so Windows cannot move it")
+        writable = pefile.SECTION_CHARACTERISTICS["IMAGE_SCN_MEM_WRITE"]
+        executable = pefile.SECTION_CHARACTERISTICS["IMAGE_SCN_MEM_EXECUTE"]
+        for section in self.pe.sections:
+            name = section.Name.rstrip(b"\0").decode()
+            self.assertFalse(section.Characteristics & writable and section.Characteristics & executable,
+                             f"section {name} is writable and executable")
+            self.assertFalse(name.startswith((".debug", "/")), f"debug section {name}")
+        self.assertEqual((self.pe.FILE_HEADER.PointerToSymbolTable, self.pe.FILE_HEADER.NumberOfSymbols), (0, 0),
+                         "not stripped")
+        self.assertEqual(self.pe.FILE_HEADER.TimeDateStamp, 0, "a time stamp in the header")
+
+    def test_small(self):
+        self.assertLess(os.path.getsize(EXE), 64 * 1024)
 
 
 if __name__ == "__main__":
