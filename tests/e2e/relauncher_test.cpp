@@ -1,9 +1,9 @@
 // The real relauncher.exe, started by a real parent process, against real
 // files. Each replace or restart run waits out the relauncher's 4 s grace.
+#include "relauncher_run.h"
 #include "test_files.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -15,135 +15,13 @@
 
 namespace {
 
-const DWORD GraceMs = 4000;
-// FILETIME units per millisecond.
-const ULONGLONG FileTimeMs = 10000;
 // Sleep may end up to one clock tick early.
 const ULONGLONG ClockTickMs = 16;
 
-enum class ParentMode { Stay, Exit };
-
-ULONGLONG ToUll(FILETIME t)
-{
-    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-}
-
-std::wstring Quote(const std::wstring &s)
-{
-    return L"\"" + s + L"\"";
-}
-
-struct ProcessTimes {
-    ULONGLONG created = 0, exited = 0;
-};
-
-ProcessTimes TimesOf(HANDLE process)
-{
-    FILETIME created, exited, kernel, user;
-    ProcessTimes times;
-    if (GetProcessTimes(process, &created, &exited, &kernel, &user)) {
-        times.created = ToUll(created);
-        times.exited = ToUll(exited);
-    }
-    return times;
-}
-
-bool WaitForFile(const std::wstring &path, DWORD timeoutMs)
-{
-    ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!FileExists(path)) {
-        if (GetTickCount64() > deadline)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
-// What a stand-in application wrote when it ran: see helpers/test_target.cpp.
-struct TargetRecord {
-    bool ran = false;
-    int version = 0;
-    ULONGLONG started = 0;
-    int argumentCount = 0;
-};
-
-TargetRecord ReadRecord(const std::wstring &program, DWORD timeoutMs)
-{
-    TargetRecord record;
-    const std::wstring path = program + L".ran";
-    if (!WaitForFile(path, timeoutMs))
-        return record;
-    std::string bytes = ReadFileBytes(path);
-    std::wstring text(reinterpret_cast<const wchar_t *>(bytes.data()), bytes.size() / sizeof(wchar_t));
-    record.ran = true;
-    size_t at = text.find(L"version=");
-    if (at != std::wstring::npos)
-        record.version = std::stoi(text.substr(at + 8));
-    at = text.find(L"started=");
-    if (at != std::wstring::npos)
-        record.started = std::stoull(text.substr(at + 8));
-    at = text.find(L"command_line=");
-    if (at != std::wstring::npos) {
-        std::wstring commandLine = text.substr(at + 13);
-        commandLine = commandLine.substr(0, commandLine.find(L'\n'));
-        LPWSTR *argv = CommandLineToArgvW(commandLine.c_str(), &record.argumentCount);
-        LocalFree(argv);
-    }
-    return record;
-}
-
-// One run: a stand-in application (helpers/test_parent.cpp) that starts
-// relauncher.exe with the given arguments.
-class RelauncherRun {
+// A run with the checks that every test makes of it.
+class CheckedRun : public RelauncherRun {
 public:
-    RelauncherRun(ParentMode mode, const std::wstring &arguments, const std::wstring &workingDirectory,
-                  const std::wstring &parentPath = ProgramDirectory() + L"\\test_parent.exe",
-                  const std::wstring &relauncherPath = ProgramDirectory() + L"\\relauncher.exe",
-                  const std::wstring &heldFile = L"")
-    {
-        SetEnvironmentVariableW(L"RELAUNCHER_PATH", relauncherPath.c_str());
-        SetEnvironmentVariableW(L"RELAUNCHER_COMMAND_LINE", (Quote(relauncherPath) + L" " + arguments).c_str());
-
-        HANDLE self = nullptr;
-        DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, 0, TRUE,
-                        DUPLICATE_SAME_ACCESS);
-        const std::wstring report = workingDirectory + L"\\parent-report.txt";
-        DeleteFileW(report.c_str());
-        std::wstring commandLine = Quote(parentPath) + (mode == ParentMode::Stay ? L" stay " : L" exit ") +
-                                   std::to_wstring(reinterpret_cast<UINT_PTR>(self)) + L" " + Quote(report);
-        if (!heldFile.empty())
-            commandLine += L" " + Quote(heldFile);
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION started = {};
-        BOOL ok = CreateProcessW(parentPath.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                 workingDirectory.c_str(), &startup, &started);
-        CloseHandle(self);
-        if (!ok)
-            throw std::runtime_error("cannot start test_parent.exe");
-        parent = started.hProcess;
-        parentThread = started.hThread;
-        parentId = started.dwProcessId;
-        parentThreadId = started.dwThreadId;
-        if (!WaitForFile(report, 20000))
-            throw std::runtime_error("test_parent.exe did not start the relauncher");
-        relauncher = reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(std::stoul(ReadFileBytes(report))));
-        DeleteFileW(report.c_str());
-    }
-
-    ~RelauncherRun()
-    {
-        if (parent) {
-            TerminateProcess(parent, 1);
-            CloseHandle(parent);
-        }
-        if (parentThread)
-            CloseHandle(parentThread);
-        if (relauncher) {
-            TerminateProcess(relauncher, 1);
-            CloseHandle(relauncher);
-        }
-    }
+    using RelauncherRun::RelauncherRun;
 
     // Waits for the relauncher to end and returns its exit code.
     DWORD WaitForRelauncher(DWORD timeoutMs = 30000)
@@ -161,27 +39,9 @@ public:
         DWORD code = 12345;
         GetExitCodeProcess(parent, &code);
         EXPECT_EQ(code, 0u);
-        ULONGLONG waitedMs = (TimesOf(parent).exited - TimesOf(relauncher).created) / FileTimeMs;
+        ULONGLONG waitedMs = (ParentExited() - RelauncherCreated()) / FileTimeMs;
         EXPECT_GE(waitedMs + ClockTickMs, GraceMs) << "the parent was ended too early";
     }
-
-    bool ParentAlive() { return WaitForSingleObject(parent, 0) == WAIT_TIMEOUT; }
-
-    // How long the relauncher ran, once it has ended.
-    ULONGLONG RelauncherLifetimeMs()
-    {
-        ProcessTimes times = TimesOf(relauncher);
-        return (times.exited - times.created) / FileTimeMs;
-    }
-
-    ULONGLONG RelauncherCreated() { return TimesOf(relauncher).created; }
-    ULONGLONG ParentExited() { return TimesOf(parent).exited; }
-
-    HANDLE parent = nullptr;
-    HANDLE parentThread = nullptr;
-    DWORD parentId = 0;
-    DWORD parentThreadId = 0;
-    HANDLE relauncher = nullptr;
 };
 
 class RelauncherTest : public ::testing::Test {
@@ -223,7 +83,7 @@ TEST_F(Idle, EmptyFirstArgumentEndsAtOnceAndLeavesTheParent)
 {
     for (const wchar_t *arguments : {L"", L"  \t ", L"\"\"", L"\"\" \"\"  "}) {
         SCOPED_TRACE(::testing::PrintToString(std::wstring(arguments)));
-        RelauncherRun run(ParentMode::Stay, arguments, dir.Path());
+        CheckedRun run(ParentMode::Stay, arguments, dir.Path());
         ULONGLONG before = GetTickCount64();
         EXPECT_EQ(run.WaitForRelauncher(GraceMs), 0u);
         EXPECT_LT(GetTickCount64() - before, 2500u) << "idle mode waited";
@@ -237,7 +97,7 @@ TEST_F(Idle, EmptyFirstArgumentEndsAtOnceAndLeavesTheParent)
 
 TEST_F(Replace, SwapsTheFilesAndStartsTheNewVersion)
 {
-    RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
+    CheckedRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
     EXPECT_EQ(run.WaitForRelauncher(), 0u);
     run.ExpectParentEndedAfterGrace();
     // With nothing locked, nothing is waited for past the grace.
@@ -251,7 +111,7 @@ TEST_F(Replace, ArgumentsPastTheSecondChangeNothing)
 {
     const std::wstring other = dir / L"other.exe";
     CopyFileOrFail(version1, other);
-    RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update) + L" " + Quote(other) + L" RESTART", dir.Path());
+    CheckedRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update) + L" " + Quote(other) + L" RESTART", dir.Path());
     EXPECT_EQ(run.WaitForRelauncher(), 0u);
     run.ExpectParentEndedAfterGrace();
     ExpectBytesOf(app, version2);
@@ -265,7 +125,7 @@ TEST_F(Replace, MissingNewFileStartsTheOldVersion)
     for (const std::wstring &newFile : {Quote(dir / L"missing.new"), Quote(dir.Path()), std::wstring()}) {
         SCOPED_TRACE(::testing::PrintToString(newFile));
         DeleteFileW((app + L".ran").c_str());
-        RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + newFile, dir.Path());
+        CheckedRun run(ParentMode::Stay, Quote(app) + L" " + newFile, dir.Path());
         EXPECT_EQ(run.WaitForRelauncher(), 0u);
         run.ExpectParentEndedAfterGrace();
         ExpectBytesOf(app, version1);
@@ -277,7 +137,7 @@ TEST_F(Replace, MissingNewFileStartsTheOldVersion)
 TEST_F(Replace, LowerCaseRestartIsATargetPath)
 {
     // Relative paths are taken in the working directory, the parent's.
-    RelauncherRun run(ParentMode::Stay, L"restart app.new", dir.Path());
+    CheckedRun run(ParentMode::Stay, L"restart app.new", dir.Path());
     EXPECT_EQ(run.WaitForRelauncher(), 0u);
     run.ExpectParentEndedAfterGrace();
     ExpectBytesOf(dir / L"restart", version2);
@@ -290,7 +150,7 @@ TEST_F(Restart, StartsTheProgramAndTouchesNoFile)
     for (const wchar_t *keyword : {L"RESTART", L"\"RESTART\"", L"\"\" RE\"START\""}) {
         SCOPED_TRACE(::testing::PrintToString(std::wstring(keyword)));
         DeleteFileW((app + L".ran").c_str());
-        RelauncherRun run(ParentMode::Stay, std::wstring(keyword) + L" " + Quote(app) + L" " + Quote(update), dir.Path());
+        CheckedRun run(ParentMode::Stay, std::wstring(keyword) + L" " + Quote(app) + L" " + Quote(update), dir.Path());
         EXPECT_EQ(run.WaitForRelauncher(), 0u);
         run.ExpectParentEndedAfterGrace();
         ExpectRan(app, 1);
@@ -301,7 +161,7 @@ TEST_F(Restart, StartsTheProgramAndTouchesNoFile)
 
 TEST_F(Restart, WithoutAProgramStillEndsTheParent)
 {
-    RelauncherRun run(ParentMode::Stay, L"RESTART", dir.Path());
+    CheckedRun run(ParentMode::Stay, L"RESTART", dir.Path());
     EXPECT_EQ(run.WaitForRelauncher(), 0u);
     run.ExpectParentEndedAfterGrace();
     EXPECT_EQ(ListDirectory(dir.Path()), L"app.exe|app.new");
@@ -309,28 +169,13 @@ TEST_F(Restart, WithoutAProgramStillEndsTheParent)
 
 TEST_F(Restart, ParentThatEndedByItselfChangesNothing)
 {
-    RelauncherRun run(ParentMode::Exit, L"RESTART " + Quote(app), dir.Path());
+    CheckedRun run(ParentMode::Exit, L"RESTART " + Quote(app), dir.Path());
     EXPECT_EQ(run.WaitForRelauncher(), 0u);
     DWORD code = 0;
     GetExitCodeProcess(run.parent, &code);
     EXPECT_EQ(code, 3u) << "the parent's own exit code was overwritten";
     ExpectRan(app, 1);
 }
-
-// Opened the way a running program or a virus scanner holds a file: others
-// may read it but not delete, rename or replace it.
-class HeldOpen {
-public:
-    explicit HeldOpen(const std::wstring &path)
-        : handle_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr))
-    {
-        EXPECT_NE(handle_, INVALID_HANDLE_VALUE);
-    }
-    ~HeldOpen() { CloseHandle(handle_); }
-
-private:
-    HANDLE handle_;
-};
 
 // How long a swap goes on trying while a file is locked, and what a run
 // may take on top of the grace and that window.
@@ -340,7 +185,7 @@ const DWORD RunOverheadMs = 2000;
 TEST_F(Locks, TargetThatStaysLockedStartsTheOldVersionWithinTheBound)
 {
     HeldOpen lock(app);
-    RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
+    CheckedRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
     EXPECT_EQ(run.WaitForRelauncher(), 0u);
     run.ExpectParentEndedAfterGrace();
     EXPECT_LT(run.RelauncherLifetimeMs(), GraceMs + SwapRetryWindowMs + RunOverheadMs);
@@ -352,7 +197,7 @@ TEST_F(Locks, TargetThatStaysLockedStartsTheOldVersionWithinTheBound)
 TEST_F(Locks, NewFileThatStaysHeldOpenLeavesTheTarget)
 {
     HeldOpen lock(update);
-    RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
+    CheckedRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
     EXPECT_EQ(run.WaitForRelauncher(), 0u);
     run.ExpectParentEndedAfterGrace();
     EXPECT_LT(run.RelauncherLifetimeMs(), GraceMs + SwapRetryWindowMs + RunOverheadMs);
@@ -369,7 +214,7 @@ TEST_F(Locks, LockLetGoAfterASecondIsWaitedFor)
         CopyFileOrFail(version2, update);
         DeleteFileW((app + L".ran").c_str());
         auto lock = std::make_unique<HeldOpen>(*locked);
-        RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
+        CheckedRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
         // The swap starts once the parent is gone; the lock stays a second longer.
         ASSERT_EQ(WaitForSingleObject(run.parent, 15000), WAIT_OBJECT_0);
         Sleep(1000);
@@ -388,8 +233,7 @@ TEST_F(Locks, ParentsOwnRunningExecutableIsReplaced)
     // holds open until its process is torn down, a while after it was told
     // to end.
     CopyFileOrFail(ProgramDirectory() + L"\\test_parent.exe", app);
-    RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path(), app,
-                      ProgramDirectory() + L"\\relauncher.exe", app);
+    CheckedRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path(), app, L"", app);
     EXPECT_EQ(run.WaitForRelauncher(), 0u);
     run.ExpectParentEndedAfterGrace();
     ExpectBytesOf(app, version2);
@@ -403,7 +247,7 @@ TEST_F(Paths, NewFileOnAnotherVolume)
     TestDirectory download(L"Z:\\dev\\shm");
     const std::wstring downloaded = download / L"app.new";
     CopyFileOrFail(version2, downloaded);
-    RelauncherRun run(ParentMode::Stay, Quote(app) + L" " + Quote(downloaded), dir.Path());
+    CheckedRun run(ParentMode::Stay, Quote(app) + L" " + Quote(downloaded), dir.Path());
     EXPECT_EQ(run.WaitForRelauncher(), 0u);
     run.ExpectParentEndedAfterGrace();
     ExpectBytesOf(app, version2);
@@ -422,7 +266,7 @@ TEST_F(Paths, CyrillicAndSpacesInThePaths)
     const std::wstring newFile = user / L"\x043d\x043e\x0432\x044b\x0439.exe";
     CopyFileOrFail(version1, target);
     CopyFileOrFail(version2, newFile);
-    RelauncherRun run(ParentMode::Stay, Quote(target) + L" " + Quote(newFile), dir.Path());
+    CheckedRun run(ParentMode::Stay, Quote(target) + L" " + Quote(newFile), dir.Path());
     EXPECT_EQ(run.WaitForRelauncher(), 0u);
     run.ExpectParentEndedAfterGrace();
     ExpectBytesOf(target, version2);
@@ -471,7 +315,7 @@ TEST(ParentIdentity, ProcessThatReusedTheParentsIdSurvives)
     CopyFileOrFail(ProgramDirectory() + L"\\test_target_v1.exe", app);
     ASSERT_TRUE(FillIdTable(20000)) << "Wine's id table never filled up";
 
-    RelauncherRun run(ParentMode::Exit, L"RESTART " + Quote(app), dir.Path());
+    CheckedRun run(ParentMode::Exit, L"RESTART " + Quote(app), dir.Path());
     ULONGLONG relauncherCreated = run.RelauncherCreated();
     ASSERT_EQ(WaitForSingleObject(run.parent, 10000), WAIT_OBJECT_0);
     const DWORD parentId = run.parentId;
@@ -553,8 +397,7 @@ TEST(DllSearch, DllPlantedBesideTheRelauncherIsNotLoaded)
     ASSERT_TRUE(DeleteFileW(marker.c_str()));
 
     {
-        RelauncherRun run(ParentMode::Stay, L"RESTART " + Quote(app), downloads.Path(),
-                          ProgramDirectory() + L"\\test_parent.exe", relauncher);
+        CheckedRun run(ParentMode::Stay, L"RESTART " + Quote(app), downloads.Path(), L"", relauncher);
         EXPECT_EQ(run.WaitForRelauncher(), 0u);
         run.ExpectParentEndedAfterGrace();
     }

@@ -34,6 +34,18 @@ TestDirectory::~TestDirectory()
     RemoveTree(path_);
 }
 
+HeldOpen::HeldOpen(const std::wstring &path)
+    : handle_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr))
+{
+    if (handle_ == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot open a file to hold it");
+}
+
+HeldOpen::~HeldOpen()
+{
+    CloseHandle(handle_);
+}
+
 void WriteFileBytes(const std::wstring &path, const std::string &bytes)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -20,6 +20,19 @@ private:
     std::wstring path_;
 };
 
+// Opened the way a running program or a virus scanner holds a file: others
+// may read it but not delete, rename or replace it.
+class HeldOpen {
+public:
+    explicit HeldOpen(const std::wstring &path);
+    ~HeldOpen();
+    HeldOpen(const HeldOpen &) = delete;
+    HeldOpen &operator=(const HeldOpen &) = delete;
+
+private:
+    HANDLE handle_;
+};
+
 void WriteFileBytes(const std::wstring &path, const std::string &bytes);
 // The whole file; empty, with *exists false, when it cannot be opened.
 std::string ReadFileBytes(const std::wstring &path, bool *exists = nullptr);

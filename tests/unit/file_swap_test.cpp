@@ -57,21 +57,6 @@ TEST_F(FileSwap, SameFileForBothIsKept)
     EXPECT_EQ(Target(), OldBytes);
 }
 
-// Opened the way a running program or a virus scanner holds a file: others
-// may read it but not delete, rename or replace it.
-class HeldOpen {
-public:
-    explicit HeldOpen(const std::wstring &path)
-        : handle_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr))
-    {
-        EXPECT_NE(handle_, INVALID_HANDLE_VALUE);
-    }
-    ~HeldOpen() { CloseHandle(handle_); }
-
-private:
-    HANDLE handle_;
-};
-
 // Holds a file open from another thread and lets go after `holdMs`.
 class HeldOpenFor {
 public:
