@@ -406,4 +406,44 @@ TEST(DllSearch, DllPlantedBesideTheRelauncherIsNotLoaded)
     EXPECT_FALSE(FileExists(marker)) << "the relauncher loaded a DLL from its own folder";
 }
 
+// docs/examples/self_update.c, the reference caller of the integration
+// guide, updating itself for real in both the ways it can end.
+TEST(ReferenceCaller, UpdatesItself)
+{
+    for (const wchar_t *mode : {L"", L"stay"}) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(mode)));
+        TestDirectory dir;
+        const std::wstring folder = dir / L"My App";
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        const std::wstring app = folder + L"\\app.exe";
+        const std::wstring version2 = ProgramDirectory() + L"\\self_update_v2.exe";
+        CopyFileOrFail(ProgramDirectory() + L"\\self_update_v1.exe", app);
+        CopyFileOrFail(version2, app + L".new");
+        CopyFileOrFail(ProgramDirectory() + L"\\relauncher.exe", folder + L"\\relauncher.exe");
+
+        std::wstring commandLine = Quote(app) + L" " + mode;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION started = {};
+        ASSERT_TRUE(CreateProcessW(app.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                   folder.c_str(), &startup, &started));
+        EXPECT_EQ(WaitForSingleObject(started.hProcess, 15000), WAIT_OBJECT_0) << "version 1 did not end";
+        DWORD code = 12345;
+        GetExitCodeProcess(started.hProcess, &code);
+        EXPECT_EQ(code, 0u);
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
+
+        const std::wstring log = app + L".log";
+        ULONGLONG deadline = GetTickCount64() + 20000;
+        while (ReadFileBytes(log).find("version 2: started") == std::string::npos && GetTickCount64() < deadline)
+            Sleep(50);
+        const std::string written = ReadFileBytes(log);
+        EXPECT_NE(written.find("version 1: started the relauncher"), std::string::npos) << written;
+        EXPECT_NE(written.find("version 2: no update staged"), std::string::npos) << written;
+        EXPECT_EQ(ReadFileBytes(app), ReadFileBytes(version2));
+        EXPECT_FALSE(FileExists(app + L".new"));
+    }
+}
+
 }  // namespace
