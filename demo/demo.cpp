@@ -2,6 +2,8 @@
 // (docs/examples/self_update.c) runs with version 2 staged beside it, starts
 // the relauncher and is replaced by version 2. Prints each step as it
 // happens, with the time since version 1 was started.
+#include "test_files.h"
+
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -10,29 +12,6 @@
 #include <string>
 
 namespace {
-
-std::wstring ProgramDirectory()
-{
-    wchar_t buffer[MAX_PATH];
-    DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-    std::wstring path(buffer, length);
-    return path.substr(0, path.find_last_of(L'\\'));
-}
-
-std::string ReadAll(const std::wstring &path)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::string();
-    std::string bytes;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
-}
 
 ULONGLONG FileTimeOf(HANDLE process, bool exited)
 {
@@ -105,7 +84,7 @@ int main()
         fprintf(stderr, "cannot set up %s\n", Narrow(folder).c_str());
         return 1;
     }
-    const std::string version2 = ReadAll(staged);
+    const std::string version2 = ReadFileBytes(staged);
 
     printf("In %s:\n", Narrow(folder).c_str());
     printf("  app.exe         version 1 of the application\n");
@@ -132,7 +111,7 @@ int main()
     bool version1Running = true, replaced = false, version2Started = false, relauncherRunning = false;
     const ULONGLONG deadline = startTick + 30000;
     while (GetTickCount64() < deadline && !(version2Started && !relauncherRunning && replaced && !version1Running)) {
-        std::string text = ReadAll(log);
+        std::string text = ReadFileBytes(log);
         while (logShown < text.size()) {
             size_t end = text.find('\n', logShown);
             if (end == std::string::npos)
@@ -162,7 +141,7 @@ int main()
             else
                 Step("version 1 has ended (exit code %lu)", code);
         }
-        if (!replaced && !version1Running && ReadAll(app) == version2) {
+        if (!replaced && !version1Running && ReadFileBytes(app) == version2) {
             replaced = true;
             Step("app.exe now holds version 2; app.exe.new is %s", GetFileAttributesW(staged.c_str()) ==
                                                                         INVALID_FILE_ATTRIBUTES

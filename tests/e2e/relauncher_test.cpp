@@ -182,28 +182,20 @@ TEST_F(Restart, ParentThatEndedByItselfChangesNothing)
 const DWORD SwapRetryWindowMs = 2000;
 const DWORD RunOverheadMs = 2000;
 
-TEST_F(Locks, TargetThatStaysLockedStartsTheOldVersionWithinTheBound)
+TEST_F(Locks, LockThatStaysStartsTheOldVersionWithinTheBound)
 {
-    HeldOpen lock(app);
-    CheckedRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
-    EXPECT_EQ(run.WaitForRelauncher(), 0u);
-    run.ExpectParentEndedAfterGrace();
-    EXPECT_LT(run.RelauncherLifetimeMs(), GraceMs + SwapRetryWindowMs + RunOverheadMs);
-    ExpectRan(app, 1);
-    ExpectBytesOf(app, version1);
-    ExpectBytesOf(update, version2);
-}
-
-TEST_F(Locks, NewFileThatStaysHeldOpenLeavesTheTarget)
-{
-    HeldOpen lock(update);
-    CheckedRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
-    EXPECT_EQ(run.WaitForRelauncher(), 0u);
-    run.ExpectParentEndedAfterGrace();
-    EXPECT_LT(run.RelauncherLifetimeMs(), GraceMs + SwapRetryWindowMs + RunOverheadMs);
-    ExpectRan(app, 1);
-    ExpectBytesOf(app, version1);
-    ExpectBytesOf(update, version2);
+    for (const std::wstring *locked : {&app, &update}) {
+        SCOPED_TRACE(::testing::PrintToString(*locked));
+        DeleteFileW((app + L".ran").c_str());
+        HeldOpen lock(*locked);
+        CheckedRun run(ParentMode::Stay, Quote(app) + L" " + Quote(update), dir.Path());
+        EXPECT_EQ(run.WaitForRelauncher(), 0u);
+        run.ExpectParentEndedAfterGrace();
+        EXPECT_LT(run.RelauncherLifetimeMs(), GraceMs + SwapRetryWindowMs + RunOverheadMs);
+        ExpectRan(app, 1);
+        ExpectBytesOf(app, version1);
+        ExpectBytesOf(update, version2);
+    }
 }
 
 TEST_F(Locks, LockLetGoAfterASecondIsWaitedFor)
@@ -336,14 +328,8 @@ TEST(ParentIdentity, ProcessThatReusedTheParentsIdSurvives)
     DWORD churned = 0;
     for (DWORD id = 0; id != run.parentThreadId && GetTickCount64() < deadline; ++churned)
         id = ChurnThreadId();
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    wchar_t commandLine[] = L"e2e_tests.exe --gtest_list_tests";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION impostor = {};
-    ASSERT_TRUE(CreateProcessW(path, commandLine, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                               &startup, &impostor));
+    PROCESS_INFORMATION impostor = StartSuspendedProcess();
+    ASSERT_NE(impostor.hProcess, nullptr);
     ULONGLONG impostorCreated = TimesOf(impostor.hProcess).created;
     EXPECT_EQ(impostor.dwProcessId, parentId) << "the parent's id was not reused (" << churned << " threads churned)";
     EXPECT_LT((impostorCreated - relauncherCreated) / FileTimeMs, GraceMs - 200)

@@ -117,6 +117,20 @@ std::wstring ProgramDirectory()
     return path.substr(0, path.find_last_of(L'\\'));
 }
 
+PROCESS_INFORMATION StartSuspendedProcess()
+{
+    wchar_t path[32768];
+    GetModuleFileNameW(nullptr, path, 32768);
+    wchar_t commandLine[] = L"suspended.exe --gtest_list_tests";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(path, commandLine, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                        &started))
+        return PROCESS_INFORMATION();
+    return started;
+}
+
 std::wstring ListDirectory(const std::wstring &directory)
 {
     std::vector<std::wstring> names;

@@ -43,5 +43,9 @@ void CopyFileOrFail(const std::wstring &from, const std::wstring &to);
 // The folder that holds this test program (and the programs built with it).
 std::wstring ProgramDirectory();
 
+// A suspended copy of this test program: a process that exists, does
+// nothing and was created after this one. Null handles when it cannot start.
+PROCESS_INFORMATION StartSuspendedProcess();
+
 // The names in `directory`, without "." and "..", sorted, joined by "|".
 std::wstring ListDirectory(const std::wstring &directory);

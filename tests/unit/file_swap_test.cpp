@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 const std::string OldBytes = "old version of the application";
@@ -137,31 +139,23 @@ TEST_F(FileSwap, OtherFailuresEndTheSwapAtOnce)
 // /dev/shm is a file system of its own, so Wine cannot rename across.
 const wchar_t OtherVolume[] = L"Z:\\dev\\shm";
 
-TEST_F(FileSwap, LockLetGoIsWaitedForWithNewFileFromAnotherVolume)
-{
-    TestDirectory download(OtherVolume);
-    const std::wstring downloaded = download / L"app.new";
-    WriteFileBytes(target, OldBytes);
-    WriteFileBytes(downloaded, NewBytes);
-    {
-        HeldOpenFor lock(target, 1000);
-        MoveNewFileIntoPlace(downloaded.c_str(), target.c_str());
-    }
-    EXPECT_EQ(Target(), NewBytes);
-    EXPECT_FALSE(FileExists(downloaded));
-    EXPECT_EQ(ListDirectory(dir.Path()), L"app.exe") << "the staged copy was left behind";
-}
-
 TEST_F(FileSwap, NewFileFromAnotherVolume)
 {
-    TestDirectory download(OtherVolume);
-    const std::wstring downloaded = download / L"app.new";
-    WriteFileBytes(target, OldBytes);
-    WriteFileBytes(downloaded, NewBytes);
-    MoveNewFileIntoPlace(downloaded.c_str(), target.c_str());
-    EXPECT_EQ(Target(), NewBytes);
-    EXPECT_FALSE(FileExists(downloaded));
-    EXPECT_EQ(ListDirectory(dir.Path()), L"app.exe") << "the staged copy was left behind";
+    // Without a lock, and with one on the target that is let go within the window.
+    for (DWORD holdMs : {0u, 1000u}) {
+        SCOPED_TRACE(holdMs);
+        TestDirectory download(OtherVolume);
+        const std::wstring downloaded = download / L"app.new";
+        WriteFileBytes(target, OldBytes);
+        WriteFileBytes(downloaded, NewBytes);
+        {
+            std::unique_ptr<HeldOpenFor> lock(holdMs ? new HeldOpenFor(target, holdMs) : nullptr);
+            MoveNewFileIntoPlace(downloaded.c_str(), target.c_str());
+        }
+        EXPECT_EQ(Target(), NewBytes);
+        EXPECT_FALSE(FileExists(downloaded));
+        EXPECT_EQ(ListDirectory(dir.Path()), L"app.exe") << "the staged copy was left behind";
+    }
 }
 
 TEST_F(FileSwap, LockedTargetWithNewFileFromAnotherVolume)

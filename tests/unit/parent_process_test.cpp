@@ -1,5 +1,7 @@
 #include "parent_process.h"
 
+#include "test_files.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -153,27 +155,10 @@ TEST_F(ParentLookup, WalksTheListForTheOwnEntry)
     }
 }
 
-class Termination : public ::testing::Test {
-protected:
-    // A process created after this one, as a process that took over a
-    // reused id would be.
-    PROCESS_INFORMATION StartYoungerProcess()
-    {
-        wchar_t path[MAX_PATH];
-        GetModuleFileNameW(nullptr, path, MAX_PATH);
-        wchar_t commandLine[] = L"unit_tests.exe --gtest_list_tests";
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION started = {};
-        EXPECT_TRUE(CreateProcessW(path, commandLine, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                                   &startup, &started));
-        return started;
-    }
-};
-
-TEST_F(Termination, LeavesAProcessYoungerThanItselfAlone)
+TEST(Termination, LeavesAProcessYoungerThanItselfAlone)
 {
-    PROCESS_INFORMATION younger = StartYoungerProcess();
+    // Created after this one, as a process that took over a reused id is.
+    PROCESS_INFORMATION younger = StartSuspendedProcess();
     ASSERT_NE(younger.hProcess, nullptr);
     TerminateProcessById(younger.dwProcessId);
     EXPECT_EQ(WaitForSingleObject(younger.hProcess, 500), static_cast<DWORD>(WAIT_TIMEOUT))
