@@ -9,8 +9,7 @@
 const DWORD ParentGraceDelayMs = 4000;
 static const wchar_t RestartKeyword[] = L"RESTART";
 
-typedef HINSTANCE(WINAPI *ShellExecuteFunction)(HWND, const wchar_t *, const wchar_t *, const wchar_t *,
-                                                 const wchar_t *, int);
+typedef BOOL(WINAPI *ShellExecuteExFunction)(SHELLEXECUTEINFOW *);
 typedef BOOL(WINAPI *SetDefaultDllDirectoriesFunction)(DWORD);
 
 // The relauncher often runs from a folder that others can write to, and
@@ -29,8 +28,10 @@ static void RestrictDllSearchToSystemFolder()
 
 // shell32 is loaded here, by its full path, rather than imported: it is a
 // known DLL, but it pulls in DLLs that are not, and those would be looked
-// for beside the executable while the process starts. The altered search
-// path makes its dependencies come from its own folder too.
+// for beside the executable while the process starts. Its dependencies come
+// from the system folder too; Windows 7 without the update that brought the
+// LOAD_LIBRARY_SEARCH flags refuses them, and there the altered search path
+// starts the search in shell32's own folder.
 static HMODULE LoadSystemLibrary(const wchar_t *name)
 {
     wchar_t path[MAX_PATH + 32];
@@ -39,18 +40,35 @@ static HMODULE LoadSystemLibrary(const wchar_t *name)
         return nullptr;
     path[length] = L'\\';
     lstrcpyW(path + length + 1, name);
-    return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    HMODULE library = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!library && GetLastError() == ERROR_INVALID_PARAMETER)
+        library = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return library;
 }
 
 static void LaunchWithShell(const wchar_t *path)
 {
+    // An empty name names nothing to start.
+    if (path[0] == L'\0')
+        return;
     HMODULE shell32 = LoadSystemLibrary(L"shell32.dll");
     if (!shell32)
         return;
-    ShellExecuteFunction shellExecute =
-        reinterpret_cast<ShellExecuteFunction>(reinterpret_cast<void *>(GetProcAddress(shell32, "ShellExecuteW")));
-    if (shellExecute)
-        shellExecute(nullptr, L"open", path, L"", L"", SW_SHOWNORMAL);
+    ShellExecuteExFunction shellExecuteEx = reinterpret_cast<ShellExecuteExFunction>(
+        reinterpret_cast<void *>(GetProcAddress(shell32, "ShellExecuteExW")));
+    if (shellExecuteEx) {
+        SHELLEXECUTEINFOW launch = {};
+        launch.cbSize = sizeof(launch);
+        // The process exits right after this call: the launch must be done
+        // when it returns, and a failure must not bring up a message box.
+        launch.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+        launch.lpVerb = L"open";
+        launch.lpFile = path;
+        launch.lpParameters = L"";
+        launch.lpDirectory = L"";
+        launch.nShow = SW_SHOWNORMAL;
+        shellExecuteEx(&launch);
+    }
     FreeLibrary(shell32);
 }
 
