@@ -19,9 +19,18 @@ static BOOL RenameOver(const wchar_t *from, const wchar_t *to)
     return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING);
 }
 
+// Copies and flushes the copy to disk, so that a rename that follows never
+// puts a file in place whose data a power cut could still take away.
 static BOOL CopyOver(const wchar_t *from, const wchar_t *to)
 {
-    return CopyFileW(from, to, FALSE);
+    if (!CopyFileW(from, to, FALSE))
+        return FALSE;
+    HANDLE copy = CreateFileW(to, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (copy == INVALID_HANDLE_VALUE)
+        return FALSE;
+    BOOL flushed = FlushFileBuffers(copy);
+    CloseHandle(copy);
+    return flushed;
 }
 
 static bool IsLockError(DWORD error)
@@ -75,11 +84,28 @@ static void MoveFromOtherVolume(const wchar_t *newFile, const wchar_t *target, D
     HeapFree(GetProcessHeap(), 0, staged);
 }
 
+// Whether the two paths lie on volumes known to differ. Paths that it cannot
+// tell apart count as one volume; a rename between them then tells.
+static bool OnDifferentVolumes(const wchar_t *first, const wchar_t *second)
+{
+    wchar_t firstVolume[MAX_PATH + 1], secondVolume[MAX_PATH + 1];
+    if (!GetVolumePathNameW(first, firstVolume, MAX_PATH + 1) ||
+        !GetVolumePathNameW(second, secondVolume, MAX_PATH + 1))
+        return false;
+    return lstrcmpiW(firstVolume, secondVolume) != 0;
+}
+
 void MoveNewFileIntoPlace(const wchar_t *newFile, const wchar_t *target)
 {
     if (!IsExistingFile(newFile))
         return;
     DWORD retryBudgetMs = SwapRetryWindowMs;
+    // Across volumes a rename fails, and the order in which Windows reports
+    // that and a locked target varies: look first.
+    if (OnDifferentVolumes(newFile, target)) {
+        MoveFromOtherVolume(newFile, target, &retryBudgetMs);
+        return;
+    }
     if (RunFileStep(RenameOver, newFile, target, &retryBudgetMs))
         return;
     if (GetLastError() == ERROR_NOT_SAME_DEVICE)

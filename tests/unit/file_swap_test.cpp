@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -136,41 +137,87 @@ TEST_F(FileSwap, OtherFailuresEndTheSwapAtOnce)
     EXPECT_EQ(ReadFileBytes(newFile), NewBytes);
 }
 
-// /dev/shm is a file system of its own, so Wine cannot rename across.
-const wchar_t OtherVolume[] = L"Z:\\dev\\shm";
-
-TEST_F(FileSwap, NewFileFromAnotherVolume)
+// The file's identity on its volume: a rename keeps it, a new file gets a
+// new one, and writing over a file in place keeps the old one.
+ULONGLONG FileId(const std::wstring &path)
 {
-    // Without a lock, and with one on the target that is let go within the window.
-    for (DWORD holdMs : {0u, 1000u}) {
-        SCOPED_TRACE(holdMs);
-        TestDirectory download(OtherVolume);
+    HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+}
+
+TEST_F(FileSwap, ReplacesByRenaming)
+{
+    WriteFileBytes(target, OldBytes);
+    WriteFileBytes(newFile, NewBytes);
+    const ULONGLONG newId = FileId(newFile);
+    MoveNewFileIntoPlace(newFile.c_str(), target.c_str());
+    EXPECT_EQ(FileId(target), newId) << "the new file was not renamed onto the target";
+}
+
+// A new file on another volume, where no rename reaches: drive D: of the
+// test prefix, a file system of its own that the swap can see is another
+// volume, and /dev/shm seen through Z:, the same drive letter as the target
+// until a rename fails.
+struct OtherVolume {
+    const char *name;
+    std::wstring targetFolder;  // empty: the temp folder
+    std::wstring downloadFolder;
+};
+
+const OtherVolume OtherVolumes[] = {
+    {"a drive of its own", L"", L"D:"},
+    {"one drive letter over two file systems", ProgramDirectory(), L"Z:\\dev\\shm"},
+};
+
+TEST(FileSwapAcrossVolumes, StagesACopyBesideTheTargetAndRenamesIt)
+{
+    for (const OtherVolume &volume : OtherVolumes) {
+        // Without a lock, and with one on the target that is let go within the window.
+        for (DWORD holdMs : {0u, 1000u}) {
+            SCOPED_TRACE(std::string(volume.name) + ", lock held " + std::to_string(holdMs) + " ms");
+            TestDirectory folder(volume.targetFolder);
+            TestDirectory download(volume.downloadFolder);
+            const std::wstring target = folder / L"app.exe";
+            const std::wstring downloaded = download / L"app.new";
+            WriteFileBytes(target, OldBytes);
+            WriteFileBytes(downloaded, NewBytes);
+            const ULONGLONG oldId = FileId(target);
+            {
+                std::unique_ptr<HeldOpenFor> lock(holdMs ? new HeldOpenFor(target, holdMs) : nullptr);
+                MoveNewFileIntoPlace(downloaded.c_str(), target.c_str());
+            }
+            EXPECT_EQ(ReadFileBytes(target), NewBytes);
+            EXPECT_NE(FileId(target), oldId) << "the target was written over in place";
+            EXPECT_FALSE(FileExists(downloaded));
+            EXPECT_EQ(ListDirectory(folder.Path()), L"app.exe") << "the staged copy was left behind";
+        }
+    }
+}
+
+TEST(FileSwapAcrossVolumes, LockedTargetLeavesBothFilesAndNoCopy)
+{
+    for (const OtherVolume &volume : OtherVolumes) {
+        SCOPED_TRACE(volume.name);
+        TestDirectory folder(volume.targetFolder);
+        TestDirectory download(volume.downloadFolder);
+        const std::wstring target = folder / L"app.exe";
         const std::wstring downloaded = download / L"app.new";
         WriteFileBytes(target, OldBytes);
         WriteFileBytes(downloaded, NewBytes);
         {
-            std::unique_ptr<HeldOpenFor> lock(holdMs ? new HeldOpenFor(target, holdMs) : nullptr);
-            MoveNewFileIntoPlace(downloaded.c_str(), target.c_str());
+            HeldOpen lock(target);
+            EXPECT_LT(TimedSwap(downloaded, target), SwapRetryWindowMs + 1000);
         }
-        EXPECT_EQ(Target(), NewBytes);
-        EXPECT_FALSE(FileExists(downloaded));
-        EXPECT_EQ(ListDirectory(dir.Path()), L"app.exe") << "the staged copy was left behind";
+        EXPECT_EQ(ReadFileBytes(target), OldBytes);
+        EXPECT_EQ(ReadFileBytes(downloaded), NewBytes);
+        EXPECT_EQ(ListDirectory(folder.Path()), L"app.exe") << "the staged copy was left behind";
     }
-}
-
-TEST_F(FileSwap, LockedTargetWithNewFileFromAnotherVolume)
-{
-    TestDirectory download(OtherVolume);
-    const std::wstring downloaded = download / L"app.new";
-    WriteFileBytes(target, OldBytes);
-    WriteFileBytes(downloaded, NewBytes);
-    {
-        HeldOpen lock(target);
-        EXPECT_LT(TimedSwap(downloaded, target), SwapRetryWindowMs + 1000);
-    }
-    EXPECT_EQ(Target(), OldBytes);
-    EXPECT_EQ(ReadFileBytes(downloaded), NewBytes);
-    EXPECT_EQ(ListDirectory(dir.Path()), L"app.exe") << "the staged copy was left behind";
 }
 
 }  // namespace
