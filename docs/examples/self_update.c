@@ -5,6 +5,9 @@
  * new version of itself staged beside it as "<its own path>.new" (put there
  * by its update download), it starts the relauncher, which ends it after
  * 4 seconds, moves the new file onto its executable and starts it again.
+ * If the swap could not be done, the relauncher starts the old version
+ * again; it then finds the staged file still there, marked as tried, and
+ * drops it rather than going round for ever.
  *
  *   self_update.exe          exits at once after starting the relauncher,
  *                            the recommended way: save your state and go
@@ -55,6 +58,8 @@ static BOOL StartRelauncher(const wchar_t *relauncher, const wchar_t *target, co
 
     ZeroMemory(&startup, sizeof(startup));
     startup.cb = sizeof(startup);
+    /* The relauncher shows no window: no busy cursor while it starts. */
+    startup.dwFlags = STARTF_FORCEOFFFEEDBACK;
     /* The relauncher must outlive this process. Some launchers run their
      * programs in a job that is killed as a whole when the program ends:
      * break away from it where the job allows. */
@@ -71,7 +76,9 @@ static BOOL StartRelauncher(const wchar_t *relauncher, const wchar_t *target, co
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR arguments, int show)
 {
-    static wchar_t self[PATH_CAPACITY], staged[PATH_CAPACITY + 8], relauncher[PATH_CAPACITY + 32];
+    static wchar_t self[PATH_CAPACITY], staged[PATH_CAPACITY + 8], tried[PATH_CAPACITY + 16];
+    static wchar_t relauncher[PATH_CAPACITY + 32];
+    HANDLE mark;
     DWORD length = GetModuleFileNameW(NULL, self, PATH_CAPACITY);
     wchar_t *folderEnd;
     BOOL stay = wcscmp(arguments, L"stay") == 0;
@@ -83,6 +90,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR arguments, int
         return 1;
     swprintf(logPath, sizeof(logPath) / sizeof(logPath[0]), L"%ls.log", self);
     swprintf(staged, sizeof(staged) / sizeof(staged[0]), L"%ls.new", self);
+    swprintf(tried, sizeof(tried) / sizeof(tried[0]), L"%ls.new.tried", self);
     wcscpy(relauncher, self);
     folderEnd = wcsrchr(relauncher, L'\\');
     if (!folderEnd)
@@ -91,10 +99,22 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR arguments, int
 
     Log("started");
     if (GetFileAttributesW(staged) == INVALID_FILE_ATTRIBUTES) {
+        DeleteFileW(tried);
         Log("no update staged");
         return 0;
     }
+    if (GetFileAttributesW(tried) != INVALID_FILE_ATTRIBUTES) {
+        /* Tried once already and still here: the swap could not be done
+         * (a read-only folder, a file that stayed locked). */
+        DeleteFileW(staged);
+        DeleteFileW(tried);
+        Log("the staged update did not take; dropped it");
+        return 0;
+    }
     Log("found a staged update");
+    mark = CreateFileW(tried, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (mark != INVALID_HANDLE_VALUE)
+        CloseHandle(mark);
     if (!StartRelauncher(relauncher, self, staged)) {
         Log("could not start the relauncher");
         return 1;

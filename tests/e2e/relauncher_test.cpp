@@ -447,20 +447,27 @@ TEST(DllSearch, DllPlantedBesideTheRelauncherIsNotLoaded)
 }
 
 // docs/examples/self_update.c, the reference caller of the integration
-// guide, updating itself for real in both the ways it can end.
-TEST(ReferenceCaller, UpdatesItself)
-{
-    for (const wchar_t *mode : {L"", L"stay"}) {
-        SCOPED_TRACE(::testing::PrintToString(std::wstring(mode)));
-        TestDirectory dir;
-        const std::wstring folder = dir / L"My App";
+// guide, in a folder "My App" with relauncher.exe, version 1 as app.exe and
+// version 2 staged as app.exe.new.
+class ReferenceCaller : public ::testing::Test {
+protected:
+    TestDirectory dir;
+    const std::wstring folder = dir / L"My App";
+    const std::wstring app = folder + L"\\app.exe";
+    const std::wstring version1 = ProgramDirectory() + L"\\self_update_v1.exe";
+    const std::wstring version2 = ProgramDirectory() + L"\\self_update_v2.exe";
+
+    void SetUp() override
+    {
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-        const std::wstring app = folder + L"\\app.exe";
-        const std::wstring version2 = ProgramDirectory() + L"\\self_update_v2.exe";
-        CopyFileOrFail(ProgramDirectory() + L"\\self_update_v1.exe", app);
+        CopyFileOrFail(version1, app);
         CopyFileOrFail(version2, app + L".new");
         CopyFileOrFail(ProgramDirectory() + L"\\relauncher.exe", folder + L"\\relauncher.exe");
+    }
 
+    // Starts version 1 with `mode` and waits for it to end.
+    void RunVersion1(const wchar_t *mode)
+    {
         std::wstring commandLine = Quote(app) + L" " + mode;
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
@@ -473,17 +480,46 @@ TEST(ReferenceCaller, UpdatesItself)
         EXPECT_EQ(code, 0u);
         CloseHandle(started.hThread);
         CloseHandle(started.hProcess);
+    }
 
+    // Waits until the application's log holds `line`; returns the whole log.
+    std::string WaitForLog(const char *line)
+    {
         const std::wstring log = app + L".log";
-        ULONGLONG deadline = GetTickCount64() + 20000;
-        while (ReadFileBytes(log).find("version 2: started") == std::string::npos && GetTickCount64() < deadline)
-            Sleep(50);
-        const std::string written = ReadFileBytes(log);
+        for (ULONGLONG until = GetTickCount64() + 20000; GetTickCount64() < until; Sleep(50)) {
+            if (ReadFileBytes(log).find(line) != std::string::npos)
+                break;
+        }
+        return ReadFileBytes(log);
+    }
+};
+
+TEST_F(ReferenceCaller, UpdatesItself)
+{
+    for (const wchar_t *mode : {L"", L"stay"}) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(mode)));
+        DeleteFileW((app + L".log").c_str());
+        CopyFileOrFail(version1, app);
+        CopyFileOrFail(version2, app + L".new");
+        RunVersion1(mode);
+        const std::string written = WaitForLog("version 2: no update staged");
         EXPECT_NE(written.find("version 1: started the relauncher"), std::string::npos) << written;
         EXPECT_NE(written.find("version 2: no update staged"), std::string::npos) << written;
-        EXPECT_EQ(ReadFileBytes(app), ReadFileBytes(version2));
-        EXPECT_FALSE(FileExists(app + L".new"));
+        EXPECT_TRUE(ReadFileBytes(app) == ReadFileBytes(version2)) << "app.exe is not version 2";
+        EXPECT_EQ(ListDirectory(folder), L"app.exe|app.exe.log|relauncher.exe");
     }
+}
+
+TEST_F(ReferenceCaller, DropsAnUpdateThatCannotTake)
+{
+    // An executable that stays locked cannot be replaced: the relauncher
+    // starts version 1 again, which must not go round for ever.
+    HeldOpen lock(app);
+    RunVersion1(L"");
+    const std::string written = WaitForLog("dropped it");
+    EXPECT_NE(written.find("version 1: the staged update did not take; dropped it"), std::string::npos) << written;
+    EXPECT_TRUE(ReadFileBytes(app) == ReadFileBytes(version1)) << "app.exe changed";
+    EXPECT_EQ(ListDirectory(folder), L"app.exe|app.exe.log|relauncher.exe");
 }
 
 }  // namespace
