@@ -41,6 +41,9 @@ const SplitCase SplitCases[] = {
     {L"r \"\"next", {L"r", L"next", L""}},
     {L"r \"\"\"quoted text\" x", {L"r", L"quoted text", L"x"}},
     {L"\"\" r a", {L"r", L"a", L""}},
+    {L"r a \"\"", {L"r", L"a", L""}},
+    // After the pair, a third quote opens a stretch that starts with a blank.
+    {L"r \"\"\" x", {L"r", L" x", L""}},
     // An unterminated quote takes the rest of the line, blanks included.
     {L"r \"C:\\My App\\app.exe   second", {L"r", L"C:\\My App\\app.exe   second", L""}},
     {L"r a \"", {L"r", L"a", L""}},
