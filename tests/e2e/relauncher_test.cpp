@@ -270,14 +270,14 @@ TEST_F(Paths, CyrillicAndSpacesInThePaths)
     ExpectRan(target, 2);
 }
 
-// Creates a thread that ends at once, waits for it to be gone and returns
-// the id it had. Wine hands out thread and process ids from one table and,
-// once that is full, reuses freed ids first in, first out.
 DWORD WINAPI EndAtOnce(void *)
 {
     return 0;
 }
 
+// Creates a thread that ends at once, waits for it to be gone and returns
+// the id it had. Wine hands out thread and process ids from one table and,
+// once that is full, reuses freed ids first in, first out.
 DWORD ChurnThreadId()
 {
     DWORD id = 0;
