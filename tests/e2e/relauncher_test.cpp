@@ -165,6 +165,19 @@ TEST_F(Restart, StartsTheProgramAndTouchesNoFile)
     }
 }
 
+TEST_F(Restart, ProgramThatCannotBeStartedEndsTheRunSilently)
+{
+    // Missing, and not a program at all: no message box may hold the run up.
+    WriteFileBytes(dir / L"notes.unknownkind", "no program opens this");
+    for (const wchar_t *program : {L"missing.exe", L"notes.unknownkind"}) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(program)));
+        CheckedRun run(ParentMode::Stay, L"RESTART " + Quote(dir / program), dir.Path());
+        EXPECT_EQ(run.WaitForRelauncher(), 0u);
+        run.ExpectParentEndedAfterGrace();
+        EXPECT_LT(run.RelauncherLifetimeMs(), GraceMs + 1500);
+    }
+}
+
 TEST_F(Restart, WithoutAProgramStillEndsTheParent)
 {
     CheckedRun run(ParentMode::Stay, L"RESTART", dir.Path());
