@@ -84,28 +84,11 @@ static void MoveFromOtherVolume(const wchar_t *newFile, const wchar_t *target, D
     HeapFree(GetProcessHeap(), 0, staged);
 }
 
-// Whether the two paths lie on volumes known to differ. Paths that it cannot
-// tell apart count as one volume; a rename between them then tells.
-static bool OnDifferentVolumes(const wchar_t *first, const wchar_t *second)
-{
-    wchar_t firstVolume[MAX_PATH + 1], secondVolume[MAX_PATH + 1];
-    if (!GetVolumePathNameW(first, firstVolume, MAX_PATH + 1) ||
-        !GetVolumePathNameW(second, secondVolume, MAX_PATH + 1))
-        return false;
-    return lstrcmpiW(firstVolume, secondVolume) != 0;
-}
-
 void MoveNewFileIntoPlace(const wchar_t *newFile, const wchar_t *target)
 {
     if (!IsExistingFile(newFile))
         return;
     DWORD retryBudgetMs = SwapRetryWindowMs;
-    // Across volumes a rename fails, and the order in which Windows reports
-    // that and a locked target varies: look first.
-    if (OnDifferentVolumes(newFile, target)) {
-        MoveFromOtherVolume(newFile, target, &retryBudgetMs);
-        return;
-    }
     if (RunFileStep(RenameOver, newFile, target, &retryBudgetMs))
         return;
     if (GetLastError() == ERROR_NOT_SAME_DEVICE)

@@ -22,7 +22,10 @@ start)
     # The server and Wine's services inherit the pipes of whoever starts them,
     # and ctest would wait for those pipes to close: detach them all.
     setsid wineserver --persistent </dev/null >/dev/null 2>&1 &
-    wine cmd /c exit </dev/null >/dev/null 2>&1
+    # A program that crashes ends there and then: the debugger that Wine
+    # would start for it waits for a user who is not there.
+    wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f \
+        </dev/null >/dev/null 2>&1 || true
     ;;
 stop)
     wineserver --kill || true
